@@ -1,0 +1,179 @@
+#include "ado/connection.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <mutex>
+
+#include "ado/connection_string.h"
+#include "ado/row_codec.h"
+
+namespace ado {
+namespace {
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  std::transform(out.begin(), out.end(), out.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return out;
+}
+
+std::map<std::string, ProviderFactory>& Registry() {
+  static std::map<std::string, ProviderFactory> registry;
+  return registry;
+}
+
+}  // namespace
+
+void RegisterProvider(const std::string& name, ProviderFactory factory) {
+  Registry()[Lower(name)] = std::move(factory);
+}
+
+const ProviderFactory* FindProvider(std::string_view name) {
+  auto it = Registry().find(Lower(name));
+  return it == Registry().end() ? nullptr : &it->second;
+}
+
+Connection::~Connection() { Close(); }
+
+void Connection::Open(const std::string& connection_string) {
+  if (session_) throw Error("Operation is not allowed when the object is open.", 3705);
+  std::string provider = provider_;
+  if (provider.empty()) {
+    auto key = FindConnectionKey(connection_string, "Provider");
+    provider = key ? *key : std::string();
+  }
+  if (provider.empty()) {
+    throw Error("Data source name not found and no default driver specified", -2147467259);
+  }
+  const ProviderFactory* factory = FindProvider(provider);
+  if (factory == nullptr) throw Error("Provider cannot be found. It may not be properly installed.",
+                                      3706);
+  session_ = (*factory)(connection_string);
+}
+
+Session& Connection::session() {
+  if (!session_) throw Error("Operation is not allowed when the object is closed.", 3704);
+  return *session_;
+}
+
+void Connection::Execute(std::string_view sql) { session().Execute(sql); }
+
+std::unique_ptr<Recordset> Connection::OpenSchema(int schema) {
+  if (schema != 20) throw Error("Object or provider is not capable of performing requested operation.",
+                                3251);
+  auto recordset = std::make_unique<Recordset>();
+  recordset->Attach(session().Tables(), cursor_location_ == 3);
+  return recordset;
+}
+
+void Connection::Close() { session_.reset(); }
+
+const ado::Value& Field::Value() const {
+  if (value_ == nullptr) {
+    throw Error("Either BOF or EOF is True, or the current record has been deleted. Requested "
+                "operation requires a current record.",
+                3021);
+  }
+  return *value_;
+}
+
+void Recordset::Open(std::string_view source, Connection& connection, int /*cursor_type*/,
+                     int /*lock_type*/) {
+  bool client_side = connection.CursorLocation() == 3;
+  Attach(connection.session().Query(
+             source, client_side ? CursorPlace::kClient : CursorPlace::kServer),
+         client_side);
+}
+
+void Recordset::Attach(std::unique_ptr<Cursor> cursor, bool client_side) {
+  Close();
+  fields_ = cursor->Fields();
+  client_side_ = client_side;
+  record_count_ = cursor->KnownRowCount();
+  if (client_side) {
+    // Read every row now so that the count is exact before the first row is
+    // used; each row is packed into one string.
+    std::vector<ado::Value> row;
+    std::string packed;
+    while (cursor->Fetch(&row)) {
+      packed.clear();
+      EncodeRow(row, &packed);
+      buffered_.push_back(packed);
+    }
+    buffered_.shrink_to_fit();
+    record_count_ = static_cast<std::int64_t>(buffered_.size());
+  } else {
+    cursor_ = std::move(cursor);
+  }
+  eof_ = false;
+  LoadCurrent();
+}
+
+void Recordset::LoadCurrent() {
+  if (client_side_) {
+    if (next_buffered_ >= buffered_.size()) {
+      eof_ = true;
+      current_.clear();
+      return;
+    }
+    if (!DecodeRow(buffered_[next_buffered_], &current_)) {
+      throw Error("The record set's buffered row is damaged.");
+    }
+    // The row is decoded; its packed copy is no longer needed.
+    std::string().swap(buffered_[next_buffered_]);
+    ++next_buffered_;
+    return;
+  }
+  if (!cursor_ || !cursor_->Fetch(&current_)) {
+    eof_ = true;
+    current_.clear();
+  }
+}
+
+void Recordset::RequireOpen() const {
+  if (fields_.empty() && !cursor_ && buffered_.empty() && eof_ && record_count_ < 0) {
+    throw Error("Operation is not allowed when the object is closed.", 3704);
+  }
+}
+
+int Recordset::FieldCount() const { return static_cast<int>(fields_.size()); }
+
+Field Recordset::Fields(int index) const {
+  if (index < 0 || index >= FieldCount()) {
+    throw Error("Item cannot be found in the collection corresponding to the requested name or "
+                "ordinal.",
+                3265);
+  }
+  auto i = static_cast<std::size_t>(index);
+  return Field(&fields_[i], eof_ || i >= current_.size() ? nullptr : &current_[i]);
+}
+
+Field Recordset::Fields(std::string_view name) const {
+  std::string wanted = Lower(name);
+  for (int i = 0; i < FieldCount(); ++i) {
+    if (Lower(fields_[static_cast<std::size_t>(i)].name) == wanted) return Fields(i);
+  }
+  return Fields(-1);
+}
+
+void Recordset::MoveNext() {
+  if (eof_) {
+    throw Error("Either BOF or EOF is True, or the current record has been deleted. Requested "
+                "operation requires a current record.",
+                3021);
+  }
+  LoadCurrent();
+}
+
+void Recordset::Close() {
+  cursor_.reset();
+  fields_.clear();
+  current_.clear();
+  std::vector<std::string>().swap(buffered_);
+  next_buffered_ = 0;
+  eof_ = true;
+  record_count_ = -1;
+}
+
+}  // namespace ado

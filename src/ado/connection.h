@@ -1,0 +1,123 @@
+// The data-access layer's connection and record set: the operations the
+// program calls, with the design's names, over a registered provider.
+#ifndef QUILLOMAR_ADO_CONNECTION_H_
+#define QUILLOMAR_ADO_CONNECTION_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ado/error.h"
+#include "ado/provider.h"
+#include "ado/value.h"
+
+namespace ado {
+
+class Recordset;
+
+// A connection ("ADODB.Connection"). Not copyable; releasing it closes it.
+class Connection {
+ public:
+  Connection() = default;
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+  ~Connection();
+
+  // 2 (server-side) or 3 (client-side); set before Open. Default 2.
+  void SetCursorLocation(int location) { cursor_location_ = location; }
+  int CursorLocation() const { return cursor_location_; }
+
+  // The provider name; set before Open. When empty, Open takes the provider
+  // from the connection string's "Provider=" key.
+  void SetProvider(std::string provider) { provider_ = std::move(provider); }
+  const std::string& Provider() const { return provider_; }
+
+  // Opens the connection. Throws Error when the provider is unknown or the
+  // source cannot be opened.
+  void Open(const std::string& connection_string);
+
+  // Runs a statement. Throws Error.
+  void Execute(std::string_view sql);
+
+  // Schema query; only code 20 (tables) is supported. The record set is on its
+  // first row. Throws Error.
+  std::unique_ptr<Recordset> OpenSchema(int schema);
+
+  // Closes; closing a closed connection is a no-op.
+  void Close();
+
+  bool IsOpen() const { return session_ != nullptr; }
+
+  // The open session, for Recordset::Open. Throws Error when closed.
+  Session& session();
+
+ private:
+  int cursor_location_ = 2;
+  std::string provider_;
+  std::unique_ptr<Session> session_;
+};
+
+// One field of a record set's current row.
+class Field {
+ public:
+  Field(const FieldInfo* info, const Value* value) : info_(info), value_(value) {}
+  const std::string& name() const { return info_->name; }
+  int Type() const { return info_->type; }
+  // The current row's value. Throws Error when the record set is at EOF.
+  const ado::Value& Value() const;
+
+ private:
+  const FieldInfo* info_;
+  const ado::Value* value_;
+};
+
+// A record set ("ADODB.RecordSet").
+class Recordset {
+ public:
+  Recordset() = default;
+  Recordset(const Recordset&) = delete;
+  Recordset& operator=(const Recordset&) = delete;
+
+  // Opens the rows of `source` on `connection`, client-side when the
+  // connection's cursor location is 3 (the cursor and lock types are
+  // accepted for the design's call shape; rows are always read forward).
+  // Throws Error.
+  void Open(std::string_view source, Connection& connection, int cursor_type = -1,
+            int lock_type = -1);
+
+  // Wraps a provider cursor; `client_side` buffers every row now.
+  void Attach(std::unique_ptr<Cursor> cursor, bool client_side);
+
+  // Fields: count and access by position or name (case-insensitive).
+  int FieldCount() const;
+  Field Fields(int index) const;
+  Field Fields(std::string_view name) const;
+
+  // The number of rows: exact for client-side record sets, -1 when unknown.
+  std::int64_t RecordCount() const { return record_count_; }
+
+  // EOF: true once the current position is past the last row.
+  bool IsEOF() const { return eof_; }
+  void MoveNext();
+  void Close();
+
+ private:
+  void LoadCurrent();
+  void RequireOpen() const;
+
+  std::unique_ptr<Cursor> cursor_;
+  std::vector<FieldInfo> fields_;
+  std::vector<ado::Value> current_;
+  // Client-side rows, each packed into one string by the row codec.
+  std::vector<std::string> buffered_;
+  std::size_t next_buffered_ = 0;
+  bool client_side_ = false;
+  bool eof_ = true;
+  std::int64_t record_count_ = -1;
+};
+
+}  // namespace ado
+
+#endif  // QUILLOMAR_ADO_CONNECTION_H_

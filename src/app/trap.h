@@ -1,0 +1,82 @@
+// The failure trap every window-load and push-button handler runs under: each
+// numbered step runs in turn; a step that throws shows the error report with
+// the step's number and the handler carries on with the next step.
+#ifndef QUILLOMAR_APP_TRAP_H_
+#define QUILLOMAR_APP_TRAP_H_
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace ui {
+class Ui;
+}
+class QWidget;
+
+namespace app {
+
+inline constexpr char kSupportAddress[] = "support@quillomar.example";
+
+// The handler context shown in a report: "in Vantrel2021/08/31.Form1.Form_Load ".
+std::string HandlerContext(std::string_view window, std::string_view handler);
+
+// The report text: description, CR LF, context, "at line ", number, CR CR,
+// the request line; with `sql` (transfer handlers) CR CR "sql: " and the
+// statement.
+std::string ErrorReportText(std::string_view description, std::string_view context, int line,
+                            const std::string* sql = nullptr);
+
+// Shows the report as a style-48 box titled "Application Error".
+void ShowErrorReport(ui::Ui& ui, QWidget* owner, std::string_view context, int line,
+                     std::string_view description, const std::string* sql = nullptr);
+
+// One run of one handler. Not copyable.
+class Trap {
+ public:
+  // `owner` may be null. The trap is armed for the object's life.
+  Trap(ui::Ui& ui, QWidget* owner, std::string_view window, std::string_view handler);
+  Trap(const Trap&) = delete;
+  Trap& operator=(const Trap&) = delete;
+
+  // Runs a numbered statement. A throw of any kind shows one report for
+  // `line` and returns false; the caller goes on with the next statement.
+  bool Step(int line, const std::function<void()>& body);
+
+  // Runs a branch test or loop head. Returns the test's result, or true when
+  // the test itself failed (the report is shown and the body is entered).
+  bool Test(int line, const std::function<bool()>& test);
+
+  // Evaluates a value for a numbered statement; on failure reports and
+  // returns `fallback`.
+  template <typename T>
+  T Eval(int line, const std::function<T()>& body, T fallback) {
+    T result = fallback;
+    Step(line, [&] { result = body(); });
+    return result;
+  }
+
+  // Transfer handlers: the statement text shown after "sql: " in a report.
+  // Until this is called, reports carry no "sql: " part.
+  void SetSql(std::string sql) {
+    sql_ = std::move(sql);
+    has_sql_ = true;
+  }
+  const std::string& sql() const { return sql_; }
+
+  // How many reports this run has shown.
+  int reports() const { return reports_; }
+
+ private:
+  void Report(int line, std::string_view description);
+
+  ui::Ui& ui_;
+  QWidget* owner_;
+  std::string context_;
+  std::string sql_;
+  bool has_sql_ = false;
+  int reports_ = 0;
+};
+
+}  // namespace app
+
+#endif  // QUILLOMAR_APP_TRAP_H_
