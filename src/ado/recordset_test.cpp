@@ -32,11 +32,11 @@ class ListCursor : public Cursor {
 
 std::vector<std::vector<Value>> MakeRows() {
   std::vector<std::vector<Value>> rows;
-  for (int i = 0; i < 60000; ++i) {
+  for (int i = 0; i < 30000; ++i) {
     // Mostly short rows, a few that are larger than a whole buffer block, and
     // nulls, so that rows end at and cross every kind of block boundary.
     std::string text = "row " + std::to_string(i);
-    if (i % 20000 == 7) text = std::string((3 << 20) / 2 + static_cast<std::size_t>(i), 'x');
+    if (i % 10000 == 7) text = std::string((1 << 20) + 4096 + static_cast<std::size_t>(i), 'x');
     rows.push_back({Value::Int(i), i % 11 == 0 ? Value() : Value::Text(text)});
   }
   return rows;
