@@ -3,6 +3,7 @@
 // servers through psqlODBC and MariaDB Connector/ODBC. Each case runs on all
 // three; a case skips when its data source variable is not set.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <functional>
@@ -454,6 +455,19 @@ TEST(OdbcConnect, MissingDriverAndStoppedServerGiveClearFailures) {
     std::string text = FailureOf([&] { OpenByName(name); });
     EXPECT_NE(text.find(c.says), std::string::npos) << c.variable << ": " << text;
   }
+}
+
+TEST(OdbcConnect, DataSourceAddedDuringTheRunOpensItsOwnDatabase) {
+  RegisterOdbcProvider();
+  std::string shared;
+  QUILLOMAR_DATA_SOURCE_OR_SKIP(shared, "QUILLOMAR_DSN_SQLITE");
+  OpenByName(shared)->Execute("CREATE TABLE IF NOT EXISTS \"q_shared\"(\"k\" INTEGER)");
+  const std::string name = "QuillomarOwn" + std::to_string(::getpid());
+  const std::string database = testing::EnvOrEmpty("QUILLOMAR_TEST_DIR") + "/" + name + ".db";
+  ASSERT_TRUE(testing::AddSqliteDataSource(name, database));
+  auto own = OpenByName(name);
+  auto rs = own->OpenSchema(20);
+  EXPECT_TRUE(rs->IsEOF()) << "a new database lists no tables";
 }
 
 TEST(OdbcConnect, ProviderKeyInTheConnectionStringFindsThisProvider) {
