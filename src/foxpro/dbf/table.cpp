@@ -288,6 +288,19 @@ Result<const char*> Table::RecordBytes(std::uint32_t index) {
          static_cast<std::size_t>(index - impl.window_first) * header_.record_length;
 }
 
+Result<std::uint32_t> Table::CountLiveRecords() {
+  std::uint32_t live = 0;
+  for (std::uint32_t i = 0; i < readable_count_;) {
+    FOXPRO_RETURN_IF_ERROR(LoadWindow(i));
+    const Impl& impl = *impl_;
+    for (std::uint32_t k = 0; k < impl.window_count; ++k) {
+      if (impl.window[static_cast<std::size_t>(k) * header_.record_length] != dbf::kRecordDeleted) ++live;
+    }
+    i += impl.window_count;
+  }
+  return live;
+}
+
 Status Table::ReadRawRecord(std::uint32_t index, std::string* bytes) {
   auto record = RecordBytes(index);
   if (!record.ok()) return record.status();
