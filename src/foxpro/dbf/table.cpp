@@ -171,7 +171,7 @@ Status Table::ParseFields() {
     if (position + dbf::kDescriptorSize > bytes.size()) break;
     FieldInfo field;
     ParseDescriptor(bytes.data() + position, &field);
-    if (field.name.empty() && field.type == '\0') return corrupt("the field list has no end marker");
+    if (field.type == '\0') return corrupt("the field list has no end marker");
     if (!KnownType(field.type)) {
       return corrupt("field " + std::to_string(all.size() + 1) + " has the unknown type '" +
                      std::string(1, field.type) + "'");
