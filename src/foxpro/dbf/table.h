@@ -152,7 +152,16 @@ class Table {
 
  private:
   Table();
-  friend class TableBuilder;
+  Status ParseHeader();
+  Status ParseFields();
+  Status AssignNullBits(std::vector<FieldInfo> all);
+  Status OpenMemo(FileSystem* fs, const std::string& folder);
+  Status LoadWindow(std::uint32_t index);
+  Result<const char*> RecordBytes(std::uint32_t index);
+  Status EncodeRecord(const std::vector<Value>& values, std::string* record,
+                      std::vector<std::string>* memo_data) const;
+  Status WriteHeaderAfterAppend(std::uint32_t new_count);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
   std::string path_;

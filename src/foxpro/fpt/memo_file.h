@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "foxpro/util/file.h"
 #include "foxpro/util/status.h"
@@ -40,6 +41,15 @@ class MemoFile {
   // block header and the header's next-free pointer are written on return.
   // An empty value needs no block: *block = 0, nothing written.
   Status Append(std::string_view data, std::uint32_t type, std::uint32_t* block);
+
+  // One memo of a batch.
+  struct NewMemo {
+    std::string_view data;
+    std::uint32_t type = 1;
+    std::uint32_t block = 0;  // set by AppendBatch (0 for an empty memo)
+  };
+  // Appends several memos with one data write and one header write.
+  Status AppendBatch(std::vector<NewMemo>* memos);
 
   std::uint32_t block_size() const { return block_size_; }
   std::uint32_t next_free() const { return next_free_; }
