@@ -10,7 +10,6 @@
 #include "platform/ui/operation_guard.h"
 #include "platform/ui/qt_ui.h"
 #include "windows/connection/form1.h"
-#include "windows/connection/form_appearance.h"
 
 namespace {
 
@@ -32,8 +31,7 @@ int main(int argc, char* argv[]) {
 
   ui::QtUi ui;
   app::SettingsStore settings;
-  windows::NoAppearance appearance;
-  windows::Form1 form1(ui, settings, appearance);
+  windows::Form1 form1(ui, settings);
   app::PlaceholderTableWindow table_window(&form1);
   form1.SetTableWindow(&table_window);
   form1.SetUnloadAction(EndProgram);

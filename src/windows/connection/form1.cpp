@@ -7,12 +7,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 
+#include "accessories/appearance.h"
 #include "app/application_title.h"
 #include "app/settings_store.h"
 #include "platform/ui/pointer_shape.h"
@@ -24,9 +24,6 @@ namespace {
 constexpr char kWindowName[] = "Form1";
 constexpr int kClientWidth = 8040;
 constexpr int kClientHeight = 4155;
-// Property naming what a mouse move over a control does to the pointer.
-constexpr char kHoverProperty[] = "quillomarHover";
-enum Hover { kHoverNone = 0, kHoverHand = 1, kHoverDefault = 2 };
 
 std::string S(const QString& text) { return text.toStdString(); }
 
@@ -60,9 +57,8 @@ std::string ConnectionHelpText() {
 
 int Form1::TwipsToPixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
 
-Form1::Form1(ui::Ui& ui, app::SettingsStore& settings, FormAppearance& appearance,
-             QWidget* parent)
-    : QWidget(parent), ui_(ui), settings_(settings), appearance_(appearance) {
+Form1::Form1(ui::Ui& ui, app::SettingsStore& settings, QWidget* parent)
+    : QWidget(parent), ui_(ui), settings_(settings) {
   setObjectName(kWindowName);
   setFixedSize(TwipsToPixels(kClientWidth, logicalDpiX()),
                TwipsToPixels(kClientHeight, logicalDpiY()));
@@ -71,7 +67,7 @@ Form1::Form1(ui::Ui& ui, app::SettingsStore& settings, FormAppearance& appearanc
   SetDesignColours();
   SetTabOrder();
   ConnectHandlers();
-  InstallHoverRules();
+  accessories::InstallPointerRules(this);
   text1_->setFocus();
 }
 
@@ -149,10 +145,10 @@ void Form1::SetDesignFonts() {
 void Form1::SetDesignColours() {
   // White behind the window, its frames, options and label; the text boxes
   // keep the system's colours; buttons are white with button-text captions.
-  QPalette window_palette = palette();
-  window_palette.setColor(QPalette::Window, Qt::white);
-  setPalette(window_palette);
-  setAutoFillBackground(true);
+  for (QWidget* w : std::initializer_list<QWidget*>{this, frame1_, frame2_, option1_, option2_,
+                                                    label2_}) {
+    accessories::SetWhiteBackground(w);
+  }
   for (QPushButton* b : findChildren<QPushButton*>()) {
     QPalette p = b->palette();
     p.setColor(QPalette::Button, Qt::white);
@@ -203,45 +199,11 @@ void Form1::ConnectHandlers() {
   for (QLineEdit* t : {text1_, text2_, text3_}) t->installEventFilter(this);
 }
 
-void Form1::InstallHoverRules() {
-  // Push buttons show the hand; the window, frames and text boxes the default
-  // pointer; options and the label leave the pointer as it was. Moves over
-  // them are consumed so that they do not reach the frame behind.
-  setProperty(kHoverProperty, kHoverDefault);
-  for (QWidget* w : std::initializer_list<QWidget*>{frame1_, frame2_, text1_, text2_, text3_}) {
-    w->setProperty(kHoverProperty, kHoverDefault);
-  }
-  for (QPushButton* b : findChildren<QPushButton*>()) b->setProperty(kHoverProperty, kHoverHand);
-  for (QWidget* w : std::initializer_list<QWidget*>{option1_, option2_, label2_}) {
-    w->setProperty(kHoverProperty, kHoverNone);
-  }
-  setMouseTracking(true);
-  for (QWidget* w : findChildren<QWidget*>()) {
-    if (!w->property(kHoverProperty).isValid()) continue;
-    w->setMouseTracking(true);
-    w->installEventFilter(this);
-  }
-  installEventFilter(this);
-}
-
-void Form1::OnMouseMove(QObject* watched) {
-  if (ui::PointerShape(this) == ui::kBusyPointer) return;
-  int hover = watched->property(kHoverProperty).toInt();
-  if (hover == kHoverHand) ui::ApplyPointerShape(this, ui::kCustomPointer);
-  if (hover == kHoverDefault) ui::ApplyPointerShape(this, ui::kDefaultPointer);
-}
-
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn &&
       (watched == text1_ || watched == text2_ || watched == text3_)) {
     // Got-focus handlers: select the whole text so typing replaces it.
     static_cast<QLineEdit*>(watched)->selectAll();
-  }
-  if (event->type() == QEvent::MouseMove && watched->property(kHoverProperty).isValid()) {
-    OnMouseMove(watched);
-    // Without a mouse button held, the move ends here: it must not travel on
-    // to the frame or window behind the control.
-    if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) return true;
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -251,7 +213,7 @@ std::string Form1::Text1() const { return S(text1_->text()); }
 std::string Form1::Text2() const { return S(text2_->text()); }
 std::string Form1::Text3() const { return S(text3_->text()); }
 
-std::string Form1::ProgramFolder() const { return S(QCoreApplication::applicationDirPath()); }
+std::string Form1::ProgramFolder() const { return accessories::ProgramFolder(); }
 
 void Form1::ShowMessage(const std::string& text) {
   ui_.MessageBox(this, text, ui::kOkOnly, app::ApplicationTitle());

@@ -26,17 +26,15 @@ class Ui;
 
 namespace windows {
 
-class FormAppearance;
 class TableWindowHost;
 
 class Form1 : public QWidget, public db::ConnectionFields {
   Q_OBJECT
 
  public:
-  // `ui`, `settings` and `appearance` must outlive the window. The table
-  // window is set later with SetTableWindow (it reads this window's fields).
-  Form1(ui::Ui& ui, app::SettingsStore& settings, FormAppearance& appearance,
-        QWidget* parent = nullptr);
+  // `ui` and `settings` must outlive the window. The table window is set
+  // later with SetTableWindow (it reads this window's fields).
+  Form1(ui::Ui& ui, app::SettingsStore& settings, QWidget* parent = nullptr);
   ~Form1() override;
 
   // The table window "Next >" and the start-up open; may be null (then those
@@ -85,17 +83,14 @@ class Form1 : public QWidget, public db::ConnectionFields {
   void SetDesignColours();
   void SetTabOrder();
   void ConnectHandlers();
-  void InstallHoverRules();
   QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int left,
                           int top, int width, int height);
   void Place(QWidget* widget, int left, int top, int width, int height);
-  void OnMouseMove(QObject* watched);
   void ShowMessage(const std::string& text);
   std::string ProgramFolder() const;
 
   ui::Ui& ui_;
   app::SettingsStore& settings_;
-  FormAppearance& appearance_;
   TableWindowHost* table_window_ = nullptr;
   std::function<void()> unload_;
   bool hidden_by_load_ = false;

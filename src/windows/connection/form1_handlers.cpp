@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <memory>
 
+#include "accessories/appearance.h"
 #include "ado/connection.h"
 #include "app/application_title.h"
 #include "app/settings_store.h"
@@ -16,7 +17,6 @@
 #include "platform/ui/operation_guard.h"
 #include "platform/ui/ui.h"
 #include "windows/connection/form1.h"
-#include "windows/connection/form_appearance.h"
 #include "windows/connection/table_window_host.h"
 
 namespace windows {
@@ -40,13 +40,13 @@ TableWindowHost& Require(TableWindowHost* table_window) {
 
 void Form1::Form_Load() {
   app::Trap trap(ui_, this, kWindowName, "Form_Load");
-  trap.Step(100, [&] { appearance_.ApplySkin(this); });
+  trap.Step(100, [&] { accessories::ApplySkin(this, ProgramFolder()); });
   trap.Step(104, [&] { setWindowTitle(QString::fromLatin1(app::kProductName)); });
   trap.Step(104, [&] { setWindowIcon(QIcon(QStringLiteral(":/quillomar/icon.png"))); });
   trap.Step(104, [&] { app::SetApplicationTitle(); });
-  std::string cursor_file = ProgramFolder() + "/HAND-M.CUR";
-  if (trap.Test(124, [&] { return appearance_.FileExists(cursor_file); })) {
-    trap.Step(126, [&] { appearance_.LoadCustomPointer(this, cursor_file); });
+  std::string cursor_file = accessories::HandCursorPath(ProgramFolder());
+  if (trap.Test(124, [&] { return accessories::FileExists(cursor_file); })) {
+    trap.Step(126, [&] { accessories::LoadHandCursor(this, cursor_file); });
   }
   trap.Step(128, [&] { text1_->setText(Q(settings_.Read(app::kDbcFileKey))); });
   trap.Step(130, [&] { text2_->setText(Q(settings_.Read(app::kFreeTableFolderKey))); });
@@ -134,7 +134,7 @@ void Form1::PushButton4_Click() {
 void Form1::PushButton5_Click() {
   app::Trap trap(ui_, this, kWindowName, "PushButton5_Click");
   std::string folder;
-  trap.Step(100, [&] { folder = ui_.BrowseFolder(this, "Please select folder:", ""); });
+  trap.Step(100, [&] { folder = accessories::BrowseFolder(ui_, this, "Please select folder:", ""); });
   if (trap.Test(102, [&] { return folder.empty(); })) return;
   trap.Step(104, [&] { text2_->setText(Q(folder)); });
 }
