@@ -229,7 +229,7 @@ struct TestButtonCase {
 TEST_F(Form1Test, SqlSideTestConnection) {
   QUILLOMAR_SQLITE_OR_SKIP(dsn);
   Start();
-  const TestButtonCase cases[] = {
+  std::vector<TestButtonCase> cases = {
       {"good name", "PushButton2", true, "", "", dsn, true},
       {"unknown name", "PushButton2", true, "", "", "NoSuchSourceHere", false},
       {"blank-padded name", "PushButton2", true, "", "", " " + dsn, false},
@@ -237,6 +237,13 @@ TEST_F(Form1Test, SqlSideTestConnection) {
       {"odd name", "PushButton2", true, "", "", "{a;b}=", false},
       {"over-long name", "PushButton2", true, "", "", std::string(40, 'x'), false},
   };
+  // Data sources of the test environment that must fail: a server that is
+  // down, a driver library that is missing.
+  for (const char* variable : {"QUILLOMAR_DSN_PG_DOWN", "QUILLOMAR_DSN_NODRIVER"}) {
+    if (const char* name = std::getenv(variable)) {
+      cases.push_back({variable, "PushButton2", true, "", "", name, false});
+    }
+  }
   for (const TestButtonCase& c : cases) {
     ui_.Clear();
     Text("Text3")->setText(QString::fromStdString(c.text3));
