@@ -21,7 +21,7 @@ namespace accessories {
 namespace {
 
 constexpr char kShapeProperty[] = "quillomarPointerShape";
-constexpr char kHandProperty[] = "quillomarHandCursor";
+constexpr char kHandProperty[] = "quillomarPointerImage";
 
 constexpr int kDefaultShape = 0;
 constexpr int kBusyShape = 11;
