@@ -12,7 +12,8 @@ class TableWindowHost {
   // Runs the table window's load procedure (loading the window first when it
   // is not loaded yet). Reports its own failures.
   virtual void LoadTableWindow() = 0;
-  // Shows the table window, modeless.
+  // Shows the table window, modeless. When it is not loaded yet it is loaded
+  // first, which runs its load procedure (the start-up relies on this).
   virtual void ShowTableWindow() = 0;
 };
 
