@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include "accessories/appearance.h"
+#include "app/application_title.h"
 #include "app/trap.h"
 #include "db/catalog.h"
 #include "platform/ui/operation_guard.h"
@@ -186,7 +187,7 @@ void Form2::Form_Load() {
                                                 : QApplication::windowIcon());
   });
   LoadHandPointer(trap);
-  trap.Step(110, [&] { setWindowTitle(kApplicationTitle); });
+  trap.Step(110, [&] { setWindowTitle(app::kProductName); });
   ReadCatalogs(trap);
   trap.Step(122, [&] { SetLoadedHeight(); });
 }
@@ -250,7 +251,7 @@ void Form2::PushButton12_Click() {
 }
 
 void Form2::ShowInfo(const std::string& text) {
-  ui_.MessageBox(this, text, ui::kOkOnly, kApplicationTitle);
+  ui_.MessageBox(this, text, ui::kOkOnly, app::ApplicationTitle());
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

@@ -31,9 +31,6 @@ class Connection;
 
 namespace windows {
 
-// The title of the window and of the boxes that name no title of their own.
-inline constexpr char kApplicationTitle[] = "Quillomar";
-
 class Form2 : public QWidget, public TableWindowHost {
   Q_OBJECT
 
@@ -48,7 +45,7 @@ class Form2 : public QWidget, public TableWindowHost {
   // The folder searched for HAND-M.CUR; the program's folder by default.
   void SetProgramFolder(std::string folder) { program_folder_ = std::move(folder); }
   // What closing the window does; by default the program ends at once.
-  void SetEndProgram(std::function<void()> end_program) { end_program_ = std::move(end_program); }
+  void SetUnloadAction(std::function<void()> action) { end_program_ = std::move(action); }
 
   // TableWindowHost: runs the load procedure; shows the window (loading it
   // first when it never was).

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "ado/connection.h"
+#include "app/application_title.h"
 #include "app/trap.h"
 #include "platform/ui/operation_guard.h"
 #include "windows/tables/form2.h"
@@ -115,7 +116,7 @@ void Form2::RenameSelected(app::Trap& trap, const std::unique_ptr<ado::Connectio
     std::string new_name;
     trap.Step(116, [&] { old_name = list2_->List(i); });
     trap.Step(118, [&] {
-      new_name = ui_.InputBox(this, "Enter new name of " + old_name + ":", kApplicationTitle,
+      new_name = ui_.InputBox(this, "Enter new name of " + old_name + ":", app::ApplicationTitle(),
                               old_name);
     });
     if (trap.Test(120, [&] { return new_name.empty(); })) continue;

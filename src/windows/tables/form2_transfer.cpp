@@ -3,6 +3,7 @@
 #include <QProgressBar>
 
 #include "transfer/transfer.h"
+#include "app/application_title.h"
 #include "windows/tables/form2.h"
 
 namespace windows {
@@ -34,7 +35,7 @@ void Form2::SendTables(bool foxpro_to_sybase) {
   ProgressBarAdapter bar(progress_bar_);
   transfer::UiWindowPointer pointer(ui_, this);
   transfer::TransferContext context{ui_,    this,    fields_, *list1_, *list2_,
-                                    bar,    pointer, kApplicationTitle};
+                                    bar,    pointer, app::ApplicationTitle()};
   if (foxpro_to_sybase) {
     transfer::SendFoxproToSybase(context);
   } else {
