@@ -92,8 +92,8 @@ void TransferFixture::TearDown() {
   std::filesystem::remove_all(folder_, ignored);
 }
 
-bool TransferFixture::UseDataSource(const char* dsn_variable) {
-  if (!providers_.odbc || !providers_.foxpro) return false;
+bool TransferFixture::UseDataSource(const char* dsn_variable, bool need_foxpro) {
+  if (!providers_.odbc || (need_foxpro && !providers_.foxpro)) return false;
   dsn_ = Env(dsn_variable);
   dsn_variable_ = dsn_variable;
   if (dsn_.empty()) return false;

@@ -47,9 +47,10 @@ class TransferFixture : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Skips the test unless both providers are built in and the data source
-  // named by the environment variable `dsn_variable` is configured.
-  bool UseDataSource(const char* dsn_variable);
+  // True when the providers are built in (the FoxPro one only when
+  // `need_foxpro`) and the data source named by the environment variable
+  // `dsn_variable` is configured; the test should skip otherwise.
+  bool UseDataSource(const char* dsn_variable, bool need_foxpro = true);
 
   // A table name unique to this test run (lower case, ASCII).
   std::string UniqueName(const std::string& stem);
