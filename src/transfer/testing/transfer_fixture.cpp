@@ -57,6 +57,13 @@ std::vector<std::string> LoggedStatements(const std::string& log_path,
   return matching;
 }
 
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 std::vector<Row> ReadRows(ado::Connection& connection, const std::string& sql) {
   ado::Recordset records;
   records.Open(sql, connection);
@@ -87,6 +94,7 @@ void TransferFixture::SetUp() {
 }
 
 void TransferFixture::TearDown() {
+  ::unsetenv("LC_CTYPE");
   for (const auto& name : sql_tables_) DropSqlTable(name);
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);

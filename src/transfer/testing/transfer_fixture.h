@@ -39,6 +39,9 @@ std::string Env(const char* name);
 std::vector<std::string> LoggedStatements(const std::string& log_path,
                                           const std::string& fragment);
 
+// ASCII letters lower-cased, other bytes kept.
+std::string LowerAscii(std::string text);
+
 // Reads every row of `sql` on an open connection as text.
 std::vector<Row> ReadRows(ado::Connection& connection, const std::string& sql);
 
