@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/ui/operation_guard.h"
-#include "transfer/testing/vector_table_list.h"
+#include "transfer/testing/stand_ins.h"
 #include "transfer/transfer.h"
 
 namespace transfer {

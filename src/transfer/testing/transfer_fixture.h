@@ -13,7 +13,7 @@
 
 #include "ado/connection.h"
 #include "db/connection_fields.h"
-#include "transfer/testing/vector_table_list.h"
+#include "transfer/testing/stand_ins.h"
 #include "transfer/transfer.h"
 
 namespace transfer::testing {

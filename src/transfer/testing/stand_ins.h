@@ -1,8 +1,8 @@
 // Test helpers for the copies: a table list over a vector, a ui that
 // records every box and answers from a script, and a progress bar and
 // pointer that record what they were set to.
-#ifndef QUILLOMAR_TRANSFER_TESTING_VECTOR_TABLE_LIST_H_
-#define QUILLOMAR_TRANSFER_TESTING_VECTOR_TABLE_LIST_H_
+#ifndef QUILLOMAR_TRANSFER_TESTING_STAND_INS_H_
+#define QUILLOMAR_TRANSFER_TESTING_STAND_INS_H_
 
 #include <algorithm>
 #include <deque>
@@ -150,4 +150,4 @@ class RecordingProgress : public ProgressBar {
 
 }  // namespace transfer::testing
 
-#endif  // QUILLOMAR_TRANSFER_TESTING_VECTOR_TABLE_LIST_H_
+#endif  // QUILLOMAR_TRANSFER_TESTING_STAND_INS_H_
