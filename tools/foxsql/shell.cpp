@@ -1,5 +1,6 @@
 #include "shell.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -13,6 +14,7 @@ namespace foxsql {
 namespace {
 
 namespace fx = ::foxpro;
+
 
 constexpr char kHelp[] =
     "Usage: foxsql PATH [STATEMENT...]\n"
@@ -34,6 +36,11 @@ constexpr char kHelp[] =
     "\n"
     "Exit status: 0 success, 1 a statement failed (message on standard error),\n"
     "2 bad usage.\n";
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
 
 std::string Hex(const std::string& bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -128,6 +135,9 @@ fx::Status RunSelect(fx::sql::Database* db, const std::string& sql, std::ostream
 fx::Status RunTables(fx::sql::Database* db, std::ostream& out) {
   std::vector<fx::CatalogEntry> entries;
   FOXPRO_RETURN_IF_ERROR(db->catalog().List(&entries));
+  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+    return Lower(a.name) < Lower(b.name);
+  });
   PrintRow({"table_type", "table_name"}, out);
   for (const auto& entry : entries) {
     PrintRow({entry.kind == fx::CatalogEntry::Kind::kView ? "VIEW" : "TABLE", CsvField(entry.name)},
