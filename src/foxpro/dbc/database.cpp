@@ -158,6 +158,11 @@ Result<TableLocation> Database::Locate(const std::string& name) {
   std::string encoded;
   if (!ToContainerText(name, &encoded).ok()) return Status::NotFound(not_found);
   const ObjectRow* row = FindObject(encoded);
+  if (row == nullptr) {
+    // Another program may have added it since the container was read.
+    FOXPRO_RETURN_IF_ERROR(Reload(false));
+    row = FindObject(encoded);
+  }
   if (row == nullptr) return Status::NotFound(not_found);
   if (row->type == kTypeView) {
     return Status::NotSupported("'" + name + "' is a view; only tables can be read.");
