@@ -75,6 +75,14 @@ class Database : public Catalog {
   std::unique_ptr<ContainerFile> container_;
 };
 
+// Writes a new, empty container at `dbc_path` with its .dct and .dcx (same
+// base name, extensions in the letter case of the .dbc's), as FoxPro 9
+// creates one: the five standard rows and the Database object's properties.
+// `codepage_mark` is the code page of object names (1252 by default).
+// AlreadyExists when any of the three files exists; on failure none is left.
+Status CreateContainer(FileSystem* fs, const std::string& dbc_path,
+                       std::uint8_t codepage_mark = 0x03);
+
 // FoxPro's 10-character field names for a container table's long names:
 // the first 10 characters upper-cased (characters other than letters,
 // digits and '_' become '_'); a name that collides with an earlier one ends
