@@ -86,7 +86,7 @@ bool IncrementDigits(std::string* digits) {
 
 std::string NumberText(const Value& value, bool* ok) {
   *ok = true;
-  char buffer[64];
+  char buffer[400];
   switch (value.kind()) {
     case Value::Kind::kNumeric: return value.text();
     case Value::Kind::kText: return value.text();
@@ -371,6 +371,10 @@ Status TooLong(const FieldInfo& field, std::size_t length) {
 }
 
 Status EncodeDateTime(const FieldInfo& field, const Value& value, char* bytes) {
+  if (value.kind() == Value::Kind::kText && value.text().empty()) {
+    BlankField(field, bytes);
+    return Status::Ok();
+  }
   DateTime t;
   if (value.kind() == Value::Kind::kDateTime) {
     t = value.datetime();
@@ -477,6 +481,10 @@ Status EncodeDouble(const FieldInfo& field, const Value& value, char* bytes) {
 }
 
 Status EncodeDate(const FieldInfo& field, const Value& value, char* bytes) {
+  if (value.kind() == Value::Kind::kText && value.text().empty()) {
+    BlankField(field, bytes);
+    return Status::Ok();
+  }
   Date d;
   if (value.kind() == Value::Kind::kDate) {
     d = value.date();

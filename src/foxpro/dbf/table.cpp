@@ -171,6 +171,7 @@ Status Table::ParseFields() {
     if (position + dbf::kDescriptorSize > bytes.size()) break;
     FieldInfo field;
     ParseDescriptor(bytes.data() + position, &field);
+    if (field.type == '\0') return corrupt("the field list has no end marker");
     if (!KnownType(field.type)) {
       return corrupt("field " + std::to_string(all.size() + 1) + " has the unknown type '" +
                      std::string(1, field.type) + "'");
@@ -286,6 +287,19 @@ Result<const char*> Table::RecordBytes(std::uint32_t index) {
   }
   return impl.window.data() +
          static_cast<std::size_t>(index - impl.window_first) * header_.record_length;
+}
+
+Result<std::uint32_t> Table::CountLiveRecords() {
+  std::uint32_t live = 0;
+  for (std::uint32_t i = 0; i < readable_count_;) {
+    FOXPRO_RETURN_IF_ERROR(LoadWindow(i));
+    const Impl& impl = *impl_;
+    for (std::uint32_t k = 0; k < impl.window_count; ++k) {
+      if (impl.window[static_cast<std::size_t>(k) * header_.record_length] != dbf::kRecordDeleted) ++live;
+    }
+    i += impl.window_count;
+  }
+  return live;
 }
 
 Status Table::ReadRawRecord(std::uint32_t index, std::string* bytes) {

@@ -140,6 +140,9 @@ class Table {
   // Exposed so a statement can be checked before anything is written.
   Status CheckValues(const std::vector<Value>& values) const;
 
+  // The number of records not marked deleted (reads every deletion flag).
+  Result<std::uint32_t> CountLiveRecords();
+
   // Sets or clears the deletion flag of record `index` (0-based) in place.
   Status MarkDeleted(std::uint32_t index, bool deleted = true);
 
