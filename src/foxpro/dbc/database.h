@@ -61,6 +61,14 @@ class Database : public Catalog {
   Database(FileSystem* fs, std::string path) : fs_(fs), path_(std::move(path)) {}
 
   Status Reload(bool writable);
+  // Checks a new table's name and long field names and converts them to
+  // the container's code page (field names lower case).
+  Status EncodeNames(const std::string& name, const std::vector<NewField>& fields,
+                     std::string* table_name, std::vector<std::string>* long_names) const;
+  // Appends the Table and Field objects of a created table file and
+  // rebuilds the index; takes the table back out when that fails.
+  Status AddObjects(const std::string& table_name, const std::string& file,
+                    const std::vector<std::string>& long_names, const std::string& dbf_path);
   Status ToContainerText(const std::string& utf8, std::string* out) const;
   std::string ToUtf8(const std::string& bytes) const;
   // The live Table or View row named `name` (container bytes), or null.
