@@ -248,17 +248,17 @@ Status Database::CreateTable(const std::string& name, const std::vector<NewField
     return Status::AlreadyExists("File '" + file + "' already exists.");
   }
   // 3. The table file, linked back to the container.
-  TableSpec spec;
+  TableSpec layout;
   std::vector<std::string> short_names = ShortNamesForContainer(long_names);
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    spec.fields.push_back(fields[i].spec);
-    spec.fields.back().name = short_names[i];
+    layout.fields.push_back(fields[i].spec);
+    layout.fields.back().name = short_names[i];
   }
-  spec.codepage_mark = codepage_mark;
-  spec.backlink = AsciiLower(container_->file_name());
+  layout.codepage_mark = codepage_mark;
+  layout.backlink = AsciiLower(container_->file_name());
   std::string dbf_path = JoinPath(folder_, file);
   {
-    Result<std::unique_ptr<Table>> table = Table::Create(fs_, dbf_path, spec);
+    Result<std::unique_ptr<Table>> table = Table::Create(fs_, dbf_path, layout);
     if (!table.ok()) return table.status();
   }
   // 4. The Table and Field objects, then the index that finds them.

@@ -12,7 +12,7 @@
 namespace foxpro::dbc {
 namespace {
 
-struct ColumnSpec {
+struct ColumnLayout {
   const char* name;
   char type;
   std::uint8_t width;
@@ -20,7 +20,7 @@ struct ColumnSpec {
 };
 
 // The container table's fields exactly as FoxPro declares them.
-constexpr ColumnSpec kColumns[] = {
+constexpr ColumnLayout kColumns[] = {
     {kObjectIdField, 'I', 4, dbf::kFieldBinary},  {kParentIdField, 'I', 4, dbf::kFieldBinary},
     {kObjectTypeField, 'C', kObjectTypeWidth, 0}, {kObjectNameField, 'C', kObjectNameWidth, 0},
     {kPropertyField, 'M', 4, dbf::kFieldBinary},  {kCodeField, 'M', 4, dbf::kFieldBinary},
