@@ -67,6 +67,15 @@ bool Trap::Step(int line, const std::function<void()>& body) {
   return false;
 }
 
+bool Trap::Silent(const std::function<void()>& body) {
+  try {
+    body();
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
 bool Trap::Test(int line, const std::function<bool()>& test) {
   bool result = true;
   if (!Step(line, [&] { result = test(); })) return true;

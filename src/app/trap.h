@@ -46,6 +46,11 @@ class Trap {
   // the test itself failed (the report is shown and the body is entered).
   bool Test(int line, const std::function<bool()>& test);
 
+  // Runs a stretch of statements whose failures jump to the handler's own
+  // failure path instead of the report: a throw of any kind ends the stretch
+  // at once, shows nothing and returns false.
+  bool Silent(const std::function<void()>& body);
+
   // Evaluates a value for a numbered statement; on failure reports and
   // returns `fallback`.
   template <typename T>

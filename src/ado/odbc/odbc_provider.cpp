@@ -1,0 +1,130 @@
+#include "ado/odbc/odbc_provider.h"
+
+#include <langinfo.h>
+#include <odbcinst.h>
+
+#include <clocale>
+#include <cstring>
+#include <limits>
+
+#include "ado/error.h"
+#include "ado/odbc/odbc_cursor.h"
+#include "ado/odbc/odbc_handles.h"
+
+namespace ado::odbc {
+namespace {
+
+constexpr std::string_view kDataSourceKey = "data source=";
+constexpr std::string_view kForbiddenCharacters = "[]{}(),;?*=!@\\";
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsUtf8Locale() {
+  const char* codeset = nl_langinfo(CODESET);
+  return codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 ||
+                                std::strcmp(codeset, "utf8") == 0);
+}
+
+// The drivers convert text between the database and the narrow calls
+// through the C library's character type: it must be UTF-8, or non-ASCII
+// text is lost. Only LC_CTYPE is changed, so number formats stay as they are.
+void EnsureUtf8CharacterType() {
+  if (IsUtf8Locale()) return;
+  std::setlocale(LC_CTYPE, "");
+  if (IsUtf8Locale()) return;
+  std::setlocale(LC_CTYPE, "C.UTF-8");
+}
+
+// SQLExecDirect and SQLTables take non-const text pointers.
+SQLCHAR* Writable(std::string& text) { return reinterpret_cast<SQLCHAR*>(text.data()); }
+
+class OdbcSession : public Session {
+ public:
+  explicit OdbcSession(const std::string& name) : link_(std::make_shared<Link>(name)) {}
+
+  void Execute(std::string_view sql) override { Run(sql); }
+
+  std::unique_ptr<Cursor> Query(std::string_view sql, CursorPlace /*place*/) override {
+    // Client-side record sets read every row at once through the same
+    // forward cursor; the record set keeps them.
+    return std::make_unique<OdbcCursor>(Run(sql));
+  }
+
+  std::unique_ptr<Cursor> Tables() override {
+    auto statement = std::make_unique<Statement>(link_);
+    statement->Check(
+        SQLTables(statement->get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
+        "Listing the tables");
+    return std::make_unique<OdbcCursor>(std::move(statement));
+  }
+
+ private:
+  // Executes `sql` exactly as given, with its length, on a new statement.
+  std::unique_ptr<Statement> Run(std::string_view sql) {
+    if (sql.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {
+      throw Error("The statement is too long for ODBC (" + std::to_string(sql.size()) +
+                  " bytes).");
+    }
+    auto statement = std::make_unique<Statement>(link_);
+    std::string text(sql);
+    SQLRETURN rc =
+        SQLExecDirect(statement->get(), Writable(text), static_cast<SQLINTEGER>(text.size()));
+    // SQL_NO_DATA: a searched UPDATE or DELETE that touched no row succeeded.
+    statement->Check(rc, "Executing the statement");
+    return statement;
+  }
+
+  std::shared_ptr<Link> link_;
+};
+
+}  // namespace
+
+void RegisterOdbcProvider() { RegisterProvider("MSDASQL", &OpenSession); }
+
+std::string DataSourceNameOf(std::string_view connection_string) {
+  for (std::size_t i = 0; i + kDataSourceKey.size() <= connection_string.size(); ++i) {
+    bool match = true;
+    for (std::size_t k = 0; k < kDataSourceKey.size() && match; ++k) {
+      match = LowerAscii(connection_string[i + k]) == kDataSourceKey[k];
+    }
+    if (match) return std::string(connection_string.substr(i + kDataSourceKey.size()));
+  }
+  throw Error("The connection string names no ODBC data source (\"Data Source=\" is missing).");
+}
+
+void CheckDataSourceName(std::string_view name) {
+  if (name.empty()) {
+    throw Error("No data source name was given: the connection string ends at \"Data "
+                "Source=\".");
+  }
+  if (name.size() > kMaxDataSourceNameLength) {
+    throw Error("The data source name \"" + std::string(name) + "\" is " +
+                std::to_string(name.size()) + " bytes long; an ODBC data source name has at most " +
+                std::to_string(kMaxDataSourceNameLength) + ".");
+  }
+  for (char c : name) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      throw Error("The data source name contains a control character, which an ODBC data "
+                  "source name cannot hold.");
+    }
+    if (kForbiddenCharacters.find(c) != std::string_view::npos) {
+      throw Error("The data source name \"" + std::string(name) + "\" contains '" +
+                  std::string(1, c) + "', which an ODBC data source name cannot hold.");
+    }
+  }
+  // The driver manager's own rule, in case it is stricter than ours.
+  std::string copy(name);
+  if (!SQLValidDSN(copy.c_str())) {
+    throw Error("The data source name \"" + copy + "\" is not a valid ODBC data source name.");
+  }
+}
+
+std::unique_ptr<Session> OpenSession(const std::string& connection_string) {
+  std::string name = DataSourceNameOf(connection_string);
+  CheckDataSourceName(name);
+  EnsureUtf8CharacterType();
+  return std::make_unique<OdbcSession>(name);
+}
+
+}  // namespace ado::odbc

@@ -1,0 +1,66 @@
+// A Ui for tests: records every call with its arguments and answers from
+// queues the test fills beforehand. Pointer shapes are applied to the window
+// as the real Ui does, so hover rules and busy states stay observable.
+#ifndef QUILLOMAR_PLATFORM_UI_SCRIPTED_UI_H_
+#define QUILLOMAR_PLATFORM_UI_SCRIPTED_UI_H_
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/ui/ui.h"
+
+namespace ui {
+
+// One recorded call. Only the members that belong to the call's kind are set.
+struct UiCall {
+  enum class Kind { kMessageBox, kInputBox, kOpenFile, kBrowseFolder, kSetPointer };
+  Kind kind = Kind::kMessageBox;
+  QWidget* owner = nullptr;
+  std::string text;          // message text, input prompt or folder prompt
+  int style = 0;             // message box style; pointer shape for kSetPointer
+  std::string title;         // message / input box title
+  std::string default_text;  // input box default, folder start
+  OpenFileRequest request;   // open-file dialog
+};
+
+class ScriptedUi : public Ui {
+ public:
+  // Queued answers. Message boxes without a queued answer give kAnswerOk for
+  // OK-only boxes and kAnswerNo for Yes/No boxes; text dialogs without a queued
+  // answer are cancelled (empty text).
+  void QueueAnswer(int answer) { answers_.push_back(answer); }
+  void QueueText(std::string text) { texts_.push_back(std::move(text)); }
+
+  const std::vector<UiCall>& calls() const { return calls_; }
+  // The recorded calls of one kind, in order.
+  std::vector<UiCall> CallsOf(UiCall::Kind kind) const;
+  // The texts of all message boxes, in order.
+  std::vector<std::string> MessageTexts() const;
+  // The pointer shapes set, in order.
+  std::vector<int> PointerShapes() const;
+  int do_events() const { return do_events_; }
+  void Clear() { calls_.clear(); }
+
+  int MessageBox(QWidget* owner, const std::string& text, int style,
+                 const std::string& title) override;
+  std::string InputBox(QWidget* owner, const std::string& prompt, const std::string& title,
+                       const std::string& default_text) override;
+  std::string OpenFile(QWidget* owner, const OpenFileRequest& request) override;
+  std::string BrowseFolder(QWidget* owner, const std::string& prompt,
+                           const std::string& start_folder) override;
+  void DoEvents() override { ++do_events_; }
+  void SetPointer(QWidget* window, int shape) override;
+
+ private:
+  std::string NextText();
+
+  std::vector<UiCall> calls_;
+  std::deque<int> answers_;
+  std::deque<std::string> texts_;
+  int do_events_ = 0;
+};
+
+}  // namespace ui
+
+#endif  // QUILLOMAR_PLATFORM_UI_SCRIPTED_UI_H_

@@ -1,0 +1,252 @@
+#include "transfer/statements.h"
+
+#include "transfer/datatype.h"
+#include "transfer/list_helpers.h"
+
+namespace transfer {
+namespace {
+
+// Appends `text` with every `quote` doubled.
+void AppendDoubling(std::string* out, std::string_view text, char quote) {
+  for (char c : text) {
+    out->push_back(c);
+    if (c == quote) out->push_back(quote);
+  }
+}
+
+bool Contains(std::string_view text, std::string_view fragment) {
+  return text.find(fragment) != std::string_view::npos;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// True for "-12", "12.5", "1e+20", "-1.5E-7": a number a SQL database reads
+// as a numeric literal. Anything else must be quoted.
+bool IsPlainNumber(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && text[i] == '-') ++i;
+  std::size_t digits = 0;
+  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    std::size_t fraction = 0;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++fraction;
+    if (fraction == 0) return false;
+  }
+  if (digits == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t exponent = 0;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++exponent;
+    if (exponent == 0) return false;
+  }
+  return i == text.size();
+}
+
+bool IsNumberKind(ado::Value::Kind kind) {
+  return kind == ado::Value::Kind::kInt || kind == ado::Value::Kind::kDecimal ||
+         kind == ado::Value::Kind::kDouble || kind == ado::Value::Kind::kCurrency;
+}
+
+}  // namespace
+
+std::string DoubleQuoted(std::string_view name) {
+  std::string out;
+  out.reserve(name.size() + 2);
+  out.push_back('"');
+  AppendDoubling(&out, name, '"');
+  out.push_back('"');
+  return out;
+}
+
+std::string Bracketed(std::string_view name) {
+  std::string out;
+  out.reserve(name.size() + 2);
+  out.push_back('[');
+  AppendDoubling(&out, name, ']');
+  out.push_back(']');
+  return out;
+}
+
+std::string Quoted(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  out.push_back('\'');
+  AppendDoubling(&out, text, '\'');
+  out.push_back('\'');
+  return out;
+}
+
+void DropLast(std::string* text, std::size_t count) {
+  text->resize(text->size() > count ? text->size() - count : 0);
+}
+
+// ---- FoxPro to SQL ----
+
+SqlColumnType SqlColumnTypeFor(std::string_view lower_type_name) {
+  if (Contains(lower_type_name, "varwchar")) return SqlColumnType::kText;
+  if (Contains(lower_type_name, "longvar")) return SqlColumnType::kText;
+  if (Contains(lower_type_name, "int")) return SqlColumnType::kNumeric;
+  if (Contains(lower_type_name, "currency")) return SqlColumnType::kNumeric;
+  if (Contains(lower_type_name, "date")) return SqlColumnType::kText;
+  if (Contains(lower_type_name, "bool")) return SqlColumnType::kBit;
+  return SqlColumnType::kText;
+}
+
+std::string SqlDropStatement(std::string_view table) {
+  return "DROP TABLE " + DoubleQuoted(table);
+}
+
+std::string FoxproSelectStatement(std::string_view table) {
+  return "SELECT * FROM " + Bracketed(table);
+}
+
+std::string SqlCreateHead(std::string_view table) {
+  return "CREATE TABLE " + DoubleQuoted(table) + "(";
+}
+
+void AppendSqlColumn(std::string* statement, std::string_view column, SqlColumnType type) {
+  *statement += DoubleQuoted(column);
+  switch (type) {
+    case SqlColumnType::kText: *statement += " TEXT,"; break;
+    case SqlColumnType::kNumeric: *statement += " NUMERIC,"; break;
+    case SqlColumnType::kBit: *statement += " BIT,"; break;
+  }
+}
+
+void FinishSqlCreate(std::string* statement) {
+  DropLast(statement, 1);
+  *statement += ")";
+}
+
+std::string SqlInsertHead(std::string_view table) {
+  return "INSERT INTO " + DoubleQuoted(table) + " VALUES(";
+}
+
+void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnType type) {
+  if (type == SqlColumnType::kBit && value.kind() == ado::Value::Kind::kBool) {
+    // Only a logical value in a column made from a logical field becomes a
+    // bit; text that happens to read True or False stays text.
+    *statement += value.AsBool() ? "'1', " : "'0', ";
+    return;
+  }
+  const std::string text = value.ToText();
+  if (text.empty()) {
+    *statement += "NULL, ";
+  } else if (type == SqlColumnType::kNumeric && IsNumberKind(value.kind()) &&
+             IsPlainNumber(text)) {
+    *statement += text;
+    *statement += ", ";
+  } else {
+    *statement += Quoted(text);
+    *statement += ", ";
+  }
+}
+
+void FinishSqlInsert(std::string* statement) {
+  DropLast(statement, 2);
+  *statement += ")";
+}
+
+// ---- SQL to FoxPro ----
+
+FoxproColumnType FoxproColumnTypeFor(std::string_view lower_type_name) {
+  // "char", "decimal", "single" and "int" are tested first; none of them
+  // occurs in "adlongvarbinary", so the order does not change the result.
+  return Contains(lower_type_name, "adlongvarbinary") ? FoxproColumnType::kBlob
+                                                      : FoxproColumnType::kMemo;
+}
+
+std::string FoxproColumnName(std::string_view field_name) {
+  std::string name(field_name);
+  for (char& c : name) {
+    if (c == ' ' || c == '/') c = '_';
+  }
+  return name;
+}
+
+std::string FoxproDropStatement(std::string_view table) {
+  return "DROP TABLE " + Bracketed(table);
+}
+
+std::string SqlSelectStatement(std::string_view table) {
+  return "SELECT * FROM " + DoubleQuoted(table);
+}
+
+std::string FoxproCreateHead(std::string_view table) {
+  return "CREATE TABLE " + DoubleQuoted(table) + "(";
+}
+
+void AppendFoxproColumn(std::string* statement, std::string_view column, FoxproColumnType type) {
+  *statement += DoubleQuoted(column);
+  *statement += type == FoxproColumnType::kBlob ? " BLOB," : " M,";
+}
+
+void FinishFoxproCreate(std::string* statement) {
+  DropLast(statement, 1);
+  *statement += ");";
+}
+
+std::string FoxproInsertHead(std::string_view table) {
+  return "INSERT INTO " + DoubleQuoted(table) + " VALUES('";
+}
+
+void AppendFoxproValue(std::string* statement, std::string_view value_text) {
+  if (value_text.empty()) {
+    DropLast(statement, 1);  // the apostrophe opened for this value
+    *statement += "NULL, '";
+    return;
+  }
+  AppendDoubling(statement, value_text, '\'');
+  *statement += "', '";
+}
+
+void FinishFoxproInsert(std::string* statement) {
+  DropLast(statement, 3);
+  *statement += ")";
+}
+
+// ---- Whole statements ----
+
+std::string BuildSqlCreate(std::string_view table, const std::vector<SourceColumn>& columns) {
+  std::string statement = SqlCreateHead(table);
+  for (const SourceColumn& column : columns) {
+    AppendSqlColumn(&statement, column.name,
+                    SqlColumnTypeFor(LowerCase(AdoTypeName(column.type_code))));
+  }
+  FinishSqlCreate(&statement);
+  return statement;
+}
+
+std::string BuildFoxproCreate(std::string_view table, const std::vector<SourceColumn>& columns) {
+  std::string statement = FoxproCreateHead(table);
+  for (const SourceColumn& column : columns) {
+    AppendFoxproColumn(&statement, FoxproColumnName(column.name),
+                       FoxproColumnTypeFor(LowerCase(AdoTypeName(column.type_code))));
+  }
+  FinishFoxproCreate(&statement);
+  return statement;
+}
+
+std::string BuildSqlInsert(std::string_view table, const std::vector<SqlColumnType>& types,
+                           const std::vector<ado::Value>& row) {
+  std::string statement = SqlInsertHead(table);
+  for (std::size_t j = 0; j < row.size(); ++j) {
+    SqlColumnType type = j < types.size() ? types[j] : SqlColumnType::kText;
+    AppendSqlValue(&statement, NullToDefault(row[j], ado::Value::Text("")), type);
+  }
+  FinishSqlInsert(&statement);
+  return statement;
+}
+
+std::string BuildFoxproInsert(std::string_view table, const std::vector<ado::Value>& row) {
+  std::string statement = FoxproInsertHead(table);
+  for (const ado::Value& value : row) {
+    AppendFoxproValue(&statement, NullToDefault(value, ado::Value::Text("")).ToText());
+  }
+  FinishFoxproInsert(&statement);
+  return statement;
+}
+
+}  // namespace transfer

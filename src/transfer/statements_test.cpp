@@ -1,0 +1,200 @@
+// Statement texts of both copies, byte for byte.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "transfer/datatype.h"
+#include "transfer/list_helpers.h"
+#include "transfer/statements.h"
+
+namespace transfer {
+namespace {
+
+using V = ado::Value;
+constexpr SqlColumnType kText = SqlColumnType::kText;
+constexpr SqlColumnType kNumeric = SqlColumnType::kNumeric;
+constexpr SqlColumnType kBit = SqlColumnType::kBit;
+
+TEST(FoxproToSqlStatements, BuildTheOrdersExample) {
+  EXPECT_EQ(BuildSqlCreate("orders", {{"id", 3}, {"name", 129}, {"paid", 11}, {"total", 131}}),
+            "CREATE TABLE \"orders\"(\"id\" NUMERIC,\"name\" TEXT,\"paid\" BIT,\"total\" TEXT)");
+  EXPECT_EQ(BuildSqlInsert("orders", {kNumeric, kText, kBit, kText},
+                           {V::Int(7), V::Text("O'Hara    "), V::Bool(true), V::Null()}),
+            "INSERT INTO \"orders\" VALUES(7, 'O''Hara    ', '1', NULL)");
+  EXPECT_EQ(SqlDropStatement("orders"), "DROP TABLE \"orders\"");
+  EXPECT_EQ(FoxproSelectStatement("orders"), "SELECT * FROM [orders]");
+}
+
+TEST(SqlToFoxproStatements, BuildTheOrdersExample) {
+  EXPECT_EQ(BuildFoxproCreate("orders",
+                              {{"id", 3}, {"unit price", 129}, {"amount/net", 14}, {"photo", 205}}),
+            "CREATE TABLE \"orders\"(\"id\" M,\"unit_price\" M,\"amount_net\" M,\"photo\" BLOB);");
+  EXPECT_EQ(BuildFoxproInsert("orders", {V::Int(7), V::Text("O'Hara"), V::Null(), V::Null()}),
+            "INSERT INTO \"orders\" VALUES('7', 'O''Hara', NULL, NULL)");
+  EXPECT_EQ(FoxproDropStatement("orders"), "DROP TABLE [orders]");
+  EXPECT_EQ(SqlSelectStatement("orders"), "SELECT * FROM \"orders\"");
+}
+
+TEST(FoxproToSqlStatements, ColumnTypeOfEveryTypeName) {
+  for (int code = -1; code <= 300; ++code) {
+    const std::string name = AdoTypeName(code);
+    SqlColumnType expected = kText;
+    if (name == "adBigInt" || name == "adInteger" || name == "adSmallInt" ||
+        name == "adTinyInt" || name == "adUnsignedBigInt" || name == "adUnsignedInt" ||
+        name == "adUnsignedSmallInt" || name == "adUnsignedTinyInt" || name == "adCurrency") {
+      expected = kNumeric;
+    } else if (name == "adBoolean") {
+      expected = kBit;
+    }
+    EXPECT_EQ(SqlColumnTypeFor(LowerCase(name)), expected) << code << " " << name;
+  }
+  EXPECT_EQ(BuildSqlCreate("t", {{"a", 6}, {"b", 5}, {"c", 135}, {"d", 203}, {"e", 999}}),
+            "CREATE TABLE \"t\"(\"a\" NUMERIC,\"b\" TEXT,\"c\" TEXT,\"d\" TEXT,\"e\" TEXT)");
+}
+
+TEST(SqlToFoxproStatements, ColumnTypeOfEveryTypeName) {
+  for (int code = -1; code <= 300; ++code) {
+    const std::string name = AdoTypeName(code);
+    FoxproColumnType expected =
+        name == "adLongVarBinary" ? FoxproColumnType::kBlob : FoxproColumnType::kMemo;
+    EXPECT_EQ(FoxproColumnTypeFor(LowerCase(name)), expected) << code << " " << name;
+  }
+  EXPECT_EQ(BuildFoxproCreate("t", {{"a", 204}, {"b", 205}, {"c", 0}, {"d", 999}}),
+            "CREATE TABLE \"t\"(\"a\" M,\"b\" BLOB,\"c\" M,\"d\" M);");
+}
+
+TEST(FoxproToSqlStatements, NullAndEmptyInFirstMiddleAndLastColumns) {
+  struct Case {
+    std::vector<SqlColumnType> types;
+    std::vector<V> row;
+    const char* expected;
+  } cases[] = {
+      {{kNumeric, kText, kBit}, {V::Null(), V::Text("x"), V::Bool(false)},
+       "INSERT INTO \"t\" VALUES(NULL, 'x', '0')"},
+      {{kText, kText, kBit}, {V::Text(""), V::Text("x"), V::Bool(true)},
+       "INSERT INTO \"t\" VALUES(NULL, 'x', '1')"},
+      {{kBit, kNumeric, kText}, {V::Bool(true), V::Null(), V::Text("x")},
+       "INSERT INTO \"t\" VALUES('1', NULL, 'x')"},
+      {{kText, kText, kText}, {V::Text("x"), V::Text(""), V::Text("y")},
+       "INSERT INTO \"t\" VALUES('x', NULL, 'y')"},
+      {{kText, kNumeric, kBit}, {V::Text("x"), V::Int(0), V::Null()},
+       "INSERT INTO \"t\" VALUES('x', 0, NULL)"},
+      {{kText, kText}, {V::Text("x"), V::Text("")}, "INSERT INTO \"t\" VALUES('x', NULL)"},
+      {{kText}, {V::Null()}, "INSERT INTO \"t\" VALUES(NULL)"},
+      {{kText, kText}, {V::Null(), V::Null()}, "INSERT INTO \"t\" VALUES(NULL, NULL)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(BuildSqlInsert("t", c.types, c.row), c.expected);
+}
+
+TEST(SqlToFoxproStatements, NullAndEmptyInFirstMiddleAndLastColumns) {
+  struct Case {
+    std::vector<V> row;
+    const char* expected;
+  } cases[] = {
+      {{V::Null(), V::Text("x"), V::Int(1)}, "INSERT INTO \"t\" VALUES(NULL, 'x', '1')"},
+      {{V::Text(""), V::Text("x")}, "INSERT INTO \"t\" VALUES(NULL, 'x')"},
+      {{V::Text("x"), V::Null(), V::Text("y")}, "INSERT INTO \"t\" VALUES('x', NULL, 'y')"},
+      {{V::Text("x"), V::Text("")}, "INSERT INTO \"t\" VALUES('x', NULL)"},
+      {{V::Null()}, "INSERT INTO \"t\" VALUES(NULL)"},
+      {{V::Null(), V::Text("")}, "INSERT INTO \"t\" VALUES(NULL, NULL)"},
+      {{V::Text(" ")}, "INSERT INTO \"t\" VALUES(' ')"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(BuildFoxproInsert("t", c.row), c.expected);
+}
+
+TEST(Statements, ApostrophesAreDoubledInQuotedValuesOnly) {
+  EXPECT_EQ(BuildSqlInsert("t", {kText, kText}, {V::Text("'"), V::Text("it's ''x''")}),
+            "INSERT INTO \"t\" VALUES('''', 'it''s ''''x''''')");
+  EXPECT_EQ(BuildFoxproInsert("t", {V::Text("'"), V::Text("it's")}),
+            "INSERT INTO \"t\" VALUES('''', 'it''s')");
+  EXPECT_EQ(BuildFoxproCreate("it's", {{"o'k", 129}}), "CREATE TABLE \"it's\"(\"o'k\" M);");
+}
+
+TEST(Statements, NamesWithQuoteCharactersAreEscaped) {
+  EXPECT_EQ(SqlDropStatement("a\"b"), "DROP TABLE \"a\"\"b\"");
+  EXPECT_EQ(FoxproSelectStatement("x]; DROP TABLE [y"), "SELECT * FROM [x]]; DROP TABLE [y]");
+  EXPECT_EQ(FoxproDropStatement("a]b"), "DROP TABLE [a]]b]");
+  EXPECT_EQ(SqlSelectStatement("\"; DROP TABLE x; --"),
+            "SELECT * FROM \"\"\"; DROP TABLE x; --\"");
+  EXPECT_EQ(BuildSqlCreate("q\"t", {{"c\"1", 3}, {"[c]", 129}}),
+            "CREATE TABLE \"q\"\"t\"(\"c\"\"1\" NUMERIC,\"[c]\" TEXT)");
+  EXPECT_EQ(BuildFoxproCreate("q\"t", {{"c \"1/", 3}}), "CREATE TABLE \"q\"\"t\"(\"c_\"\"1_\" M);");
+  EXPECT_EQ(BuildSqlInsert("q\"t", {kText}, {V::Text("\"")}), "INSERT INTO \"q\"\"t\" VALUES('\"')");
+  EXPECT_EQ(BuildFoxproInsert("q\"t", {V::Text("]")}), "INSERT INTO \"q\"\"t\" VALUES(']')");
+}
+
+TEST(FoxproToSqlStatements, OnlyLogicalValuesInBitColumnsBecomeBits) {
+  struct Case {
+    SqlColumnType type;
+    V value;
+    const char* expected;
+  } cases[] = {
+      {kBit, V::Bool(true), "'1'"},
+      {kBit, V::Bool(false), "'0'"},
+      {kText, V::Text("True"), "'True'"},
+      {kText, V::Text("False"), "'False'"},
+      {kText, V::Text("'True'"), "'''True'''"},
+      {kBit, V::Text("True"), "'True'"},
+      {kText, V::Bool(true), "'True'"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BuildSqlInsert("t", {c.type}, {c.value}),
+              std::string("INSERT INTO \"t\" VALUES(") + c.expected + ")");
+  }
+}
+
+TEST(FoxproToSqlStatements, NumericColumnsTakeOnlyPlainNumbersBare) {
+  struct Case {
+    V value;
+    const char* expected;
+  } cases[] = {
+      {V::Int(-42), "-42"},
+      {V::Money({125000}), "12.5"},
+      {V::Money({-1}), "-0.0001"},
+      {V::Dec({"12.5"}), "12.5"},
+      {V::Double(1e300), "1e+300"},
+      {V::Double(std::numeric_limits<double>::infinity()), "'inf'"},
+      {V::Text("1); DROP TABLE x; --"), "'1); DROP TABLE x; --'"},
+      {V::Text("7"), "'7'"},
+      {V::Bool(true), "'True'"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BuildSqlInsert("t", {kNumeric}, {c.value}),
+              std::string("INSERT INTO \"t\" VALUES(") + c.expected + ")");
+  }
+}
+
+TEST(Statements, ValueTextFormsAreLocaleIndependent) {
+  const std::vector<V> row = {V::Dec({"1234.5"}), V::Double(0.1),
+                              V::FromDate({2021, 8, 31}),
+                              V::FromDateTime({{2021, 8, 31}, 23, 5, 9, 0}),
+                              V::FromDateTime({{2021, 8, 31}, 23, 5, 9, 7}), V::Bool(false)};
+  EXPECT_EQ(BuildFoxproInsert("t", row),
+            "INSERT INTO \"t\" VALUES('1234.5', '0.1', '2021-08-31', '2021-08-31 23:05:09', "
+            "'2021-08-31 23:05:09.007', 'False')");
+  EXPECT_EQ(BuildSqlInsert("t", {kText, kText, kText, kText, kText, kBit}, row),
+            "INSERT INTO \"t\" VALUES('1234.5', '0.1', '2021-08-31', '2021-08-31 23:05:09', "
+            "'2021-08-31 23:05:09.007', '0')");
+}
+
+TEST(SqlToFoxproStatements, LineBreaksAndOtherBytesAreKept) {
+  EXPECT_EQ(BuildFoxproInsert("t", {V::Text("a\r\nb\nc\r"), V::Text("Ж ✓\t")}),
+            "INSERT INTO \"t\" VALUES('a\r\nb\nc\r', 'Ж ✓\t')");
+  EXPECT_EQ(BuildSqlInsert("t", {kText}, {V::Text("a\r\nb")}), "INSERT INTO \"t\" VALUES('a\r\nb')");
+  EXPECT_EQ(BuildFoxproInsert("t", {V::Binary(std::string("\0'\xff", 3))}),
+            std::string("INSERT INTO \"t\" VALUES('\0''\xff')", 30));
+}
+
+TEST(Statements, ShortStatementsNeverUnderflow) {
+  std::string s = "x";
+  DropLast(&s, 3);
+  EXPECT_EQ(s, "");
+  EXPECT_EQ(BuildSqlCreate("t", {}), "CREATE TABLE \"t\")");
+  EXPECT_EQ(BuildFoxproCreate("t", {}), "CREATE TABLE \"t\");");
+  EXPECT_EQ(BuildFoxproInsert("", {}), "INSERT INTO \"\" VALUE)");
+}
+
+}  // namespace
+}  // namespace transfer

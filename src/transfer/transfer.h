@@ -1,0 +1,88 @@
+// The two table copies of the table window (Form2): FoxPro tables selected in
+// List1 sent to the SQL data source (PushButton3_Click), and SQL tables
+// selected in List2 sent to the FoxPro data (PushButton4_Click). Plain C++:
+// the window hands in its lists, progress bar and pointer through small
+// interfaces and the handlers never touch Qt.
+#ifndef QUILLOMAR_TRANSFER_TRANSFER_H_
+#define QUILLOMAR_TRANSFER_TRANSFER_H_
+
+#include <string>
+
+#include "db/connection_fields.h"
+#include "db/table_list.h"
+#include "platform/ui/ui.h"
+
+class QWidget;
+
+namespace transfer {
+
+// The table window's progress bar (ProgressBar1) as the copies drive it.
+class ProgressBar {
+ public:
+  virtual ~ProgressBar() = default;
+  // Sets the bar's value, 0 to 100, unrounded (the bar rounds for display).
+  virtual void SetValue(double value) = 0;
+  // Sets the text shown on the bar ("Progress Bar" between copies).
+  virtual void SetText(const std::string& text) = 0;
+};
+
+// The table window's mouse pointer.
+class WindowPointer {
+ public:
+  virtual ~WindowPointer() = default;
+  // Sets the window's pointer shape: ui::kBusyPointer (11) or
+  // ui::kDefaultPointer (0).
+  virtual void SetMousePointer(int shape) = 0;
+};
+
+// A WindowPointer that sets the shape on `window` through the ui interface;
+// what the table window normally passes.
+class UiWindowPointer : public WindowPointer {
+ public:
+  UiWindowPointer(ui::Ui& ui, QWidget* window) : ui_(ui), window_(window) {}
+  void SetMousePointer(int shape) override { ui_.SetPointer(window_, shape); }
+
+ private:
+  ui::Ui& ui_;
+  QWidget* window_;
+};
+
+// Everything one click of a copy button works with. The handler reads the
+// connection fields at the moment it opens its connections, reads and edits
+// both lists, and owns nothing here: every referenced object must outlive the
+// call (it runs modal boxes and yields to the event loop while it works).
+struct TransferContext {
+  ui::Ui& ui;
+  // The table window: owner of every box. May be null in tests.
+  QWidget* owner;
+  // The connection window's fields (Option1, Text1, Text2, Text3).
+  const db::ConnectionFields& fields;
+  // List1: FoxPro tables. List2: tables of the SQL data source.
+  db::TableList& list1;
+  db::TableList& list2;
+  ProgressBar& progress;
+  WindowPointer& pointer;
+  // Title of the "Please select a table" boxes: the application title.
+  std::string application_title;
+};
+
+// Form2.PushButton3_Click, "Send Table/s To Sybase iAny": copies every FoxPro
+// table selected in List1 (lowest in the list first) into the SQL data
+// source: asks before replacing a table List2 shows, creates the table with
+// TEXT, NUMERIC and BIT columns, sends one INSERT per row, and adds the
+// lower-cased name to List2 when the table exists afterwards. Every failing
+// step shows the error report (with the statement of that moment after
+// "sql: ") and the copy goes on. Ignored while another database operation
+// runs. Never throws.
+void SendFoxproToSybase(TransferContext& context);
+
+// Form2.PushButton4_Click, "Send Table/s To FoxPro": copies every SQL table
+// selected in List2 (lowest in the list first) into the FoxPro data as a
+// table of memo columns (BLOB for long binary columns), one INSERT per row,
+// and adds the name unchanged to List1 when the table exists afterwards.
+// Failures are reported and the copy goes on, as above. Never throws.
+void SendSybaseToFoxpro(TransferContext& context);
+
+}  // namespace transfer
+
+#endif  // QUILLOMAR_TRANSFER_TRANSFER_H_

@@ -1,0 +1,170 @@
+// The connection window's load and push-button handlers. Each is a list of
+// numbered steps run under the failure trap; the numbers are the line numbers
+// the error report shows.
+#include <QIcon>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <memory>
+
+#include "accessories/appearance.h"
+#include "ado/connection.h"
+#include "app/application_title.h"
+#include "app/settings_store.h"
+#include "app/trap.h"
+#include "db/foxpro.h"
+#include "db/new_connection.h"
+#include "db/sybase.h"
+#include "platform/ui/operation_guard.h"
+#include "platform/ui/ui.h"
+#include "windows/connection/form1.h"
+#include "windows/connection/table_window_host.h"
+
+namespace windows {
+namespace {
+
+constexpr char kWindowName[] = "Form1";
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+ado::Connection& Require(const std::unique_ptr<ado::Connection>& connection) {
+  if (!connection) throw ado::Error("Object variable not set", 91);
+  return *connection;
+}
+
+TableWindowHost& Require(TableWindowHost* table_window) {
+  if (table_window == nullptr) throw ado::Error("The table window is not available", 91);
+  return *table_window;
+}
+
+}  // namespace
+
+void Form1::Form_Load() {
+  app::Trap trap(ui_, this, kWindowName, "Form_Load");
+  trap.Step(100, [&] { accessories::ApplySkin(this, ProgramFolder()); });
+  trap.Step(104, [&] { setWindowTitle(QString::fromLatin1(app::kProductName)); });
+  trap.Step(104, [&] { setWindowIcon(QIcon(QStringLiteral(":/quillomar/icon.png"))); });
+  trap.Step(104, [&] { app::SetApplicationTitle(); });
+  std::string cursor_file = accessories::HandCursorPath(ProgramFolder());
+  if (trap.Test(124, [&] { return accessories::FileExists(cursor_file); })) {
+    trap.Step(126, [&] { accessories::LoadHandCursor(this, cursor_file); });
+  }
+  trap.Step(128, [&] { text1_->setText(Q(settings_.Read(app::kDbcFileKey))); });
+  trap.Step(130, [&] { text2_->setText(Q(settings_.Read(app::kFreeTableFolderKey))); });
+  trap.Step(132, [&] { text3_->setText(Q(settings_.Read(app::kDataSourceNameKey))); });
+  if (trap.Test(134, [&] { return settings_.Read(app::kFoxproOptionKey) != "2"; })) {
+    trap.Step(136, [&] { option1_->setChecked(true); });
+  } else {
+    trap.Step(140, [&] { option2_->setChecked(true); });
+  }
+  // Both sides open: go straight on to the table window. A test that cannot
+  // even create its connection is reported and the branch entered all the
+  // same, as for any failing branch test.
+  if (trap.Test(144, [&] { return db::TestFoxproConnection(*this); })) {
+    if (trap.Test(146, [&] { return db::TestSybaseConnection(*this); })) {
+      trap.Step(148, [&] { Require(table_window_).ShowTableWindow(); });
+      trap.Step(150, [&] {
+        hide();
+        hidden_by_load_ = true;
+      });
+    }
+  }
+}
+
+void Form1::PushButton1_Click() {
+  ui::OperationGuard guard;
+  if (!guard.acquired()) return;
+  app::Trap trap(ui_, this, kWindowName, "PushButton1_Click");
+  std::unique_ptr<ado::Connection> connection;
+  trap.Step(100, [&] { connection = db::NewConnection(); });
+  // From here on a failure skips to the closing test without a report.
+  bool succeeded = trap.Silent([&] {
+    ui_.SetPointer(this, ui::kBusyPointer);                    // 102
+    Require(connection).SetCursorLocation(2);                  // 104
+    Require(connection).Open(db::FoxproConnectionString(*this));  // 106-110
+    ShowMessage("Connection successful.");                     // 112
+    ui_.SetPointer(this, ui::kDefaultPointer);                 // 114
+  });
+  if (!succeeded) {                                            // 116
+    trap.Step(118, [&] { ShowMessage("Could not connect."); });
+    trap.Step(120, [&] { ui_.SetPointer(this, ui::kDefaultPointer); });
+  }
+}
+
+void Form1::PushButton2_Click() {
+  ui::OperationGuard guard;
+  if (!guard.acquired()) return;
+  app::Trap trap(ui_, this, kWindowName, "PushButton2_Click");
+  std::unique_ptr<ado::Connection> connection;
+  trap.Step(100, [&] { connection = db::NewConnection(); });
+  bool succeeded = trap.Silent([&] {
+    ui_.SetPointer(this, ui::kBusyPointer);                      // 102
+    Require(connection).SetProvider(db::kSybaseProvider);        // 104
+    Require(connection).Open(db::SybaseConnectionString(*this));  // 106
+    ShowMessage("Connection successful.");                       // 108
+    ui_.SetPointer(this, ui::kDefaultPointer);                   // 110
+  });
+  if (!succeeded) {                                              // 112
+    trap.Step(114, [&] { ShowMessage("Could not connect."); });
+    trap.Step(116, [&] { ui_.SetPointer(this, ui::kDefaultPointer); });
+  }
+}
+
+void Form1::PushButton3_Click() {
+  app::Trap trap(ui_, this, kWindowName, "PushButton3_Click");
+  std::string message;
+  trap.Step(100, [&] { message = ConnectionHelpText(); });
+  trap.Step(124, [&] { ShowMessage(message); });
+}
+
+void Form1::PushButton4_Click() {
+  ui::OperationGuard guard;
+  if (!guard.acquired()) return;
+  app::Trap trap(ui_, this, kWindowName, "PushButton4_Click");
+  trap.Step(100, [&] { ui_.SetPointer(this, ui::kBusyPointer); });
+  if (trap.Test(102, [&] { return db::TestFoxproConnection(*this); })) {
+    if (trap.Test(104, [&] { return db::TestSybaseConnection(*this); })) {
+      trap.Step(106, [&] { Require(table_window_).LoadTableWindow(); });
+      trap.Step(108, [&] { Require(table_window_).ShowTableWindow(); });
+      trap.Step(110, [&] { hide(); });
+    }
+  }
+  trap.Step(112, [&] { ui_.SetPointer(this, ui::kDefaultPointer); });
+}
+
+void Form1::PushButton5_Click() {
+  app::Trap trap(ui_, this, kWindowName, "PushButton5_Click");
+  std::string folder;
+  trap.Step(100, [&] { folder = accessories::BrowseFolder(ui_, this, "Please select folder:", ""); });
+  if (trap.Test(102, [&] { return folder.empty(); })) return;
+  trap.Step(104, [&] { text2_->setText(Q(folder)); });
+}
+
+void Form1::PushButton6_Click() {
+  app::Trap trap(ui_, this, kWindowName, "PushButton6_Click");
+  ui::OpenFileRequest request;
+  std::string file_name;
+  trap.Step(100, [&] { file_name.clear(); });
+  trap.Step(102, [&] { request.read_only_checked = true; });
+  trap.Step(104, [&] { request.title = "Select Foxpro Database"; });
+  trap.Step(106, [&] {
+    request.filter_name = "Microsoft Database (*.dbc)";
+    request.filter_pattern = "*.dbc";
+  });
+  trap.Step(108, [&] { file_name = ui_.OpenFile(this, request); });
+  if (trap.Test(110, [&] { return !file_name.empty(); })) {
+    trap.Step(112, [&] { text1_->setText(Q(file_name)); });
+  }
+}
+
+void Form1::PushButton7_Click() {
+  app::Trap trap(ui_, this, kWindowName, "PushButton7_Click");
+  trap.Step(100, [&] { ShowMessage("Make sure FoxPro is closed while using this application."); });
+}
+
+void Form1::PushButton8_Click() {
+  app::Trap trap(ui_, this, kWindowName, "PushButton8_Click");
+  trap.Step(100, [&] { option2_->setChecked(true); });
+  trap.Step(102, [&] { text2_->setText(Q(ProgramFolder() + "/Samples")); });
+}
+
+}  // namespace windows
