@@ -6,13 +6,14 @@
 # folder, and the script exits 1. Exit 0 when every target ran clean.
 #
 #   FUZZ_SECONDS   time per target (default 30)
-#   FUZZ_TARGETS   targets to run (default: table memo container index sql)
+#   FUZZ_TARGETS   targets to run (default: the table, memo, container, index
+#                  and statement fuzzers, and the container property decoder's)
 #   FUZZ_KEEP      folder for corpora and findings (default: a new temp folder)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 SECONDS_PER_TARGET=${FUZZ_SECONDS:-30}
-TARGETS=${FUZZ_TARGETS:-"table memo container index sql"}
+TARGETS=${FUZZ_TARGETS:-"table_fuzzer memo_fuzzer container_fuzzer index_fuzzer sql_fuzzer fuzz_dbc_properties"}
 FIXTURES=${QUILLOMAR_VFP_FIXTURES:-$ROOT/../shared/fixtures/vfp}
 WORK=${FUZZ_KEEP:-$(mktemp -d "${TMPDIR:-/tmp}/quillomar-fuzz-XXXXXX")}
 mkdir -p "$WORK"
@@ -39,7 +40,8 @@ echo "=== fuzz: seeds from ${FIXTURES}"
 import os, struct, sys
 fixtures, work = sys.argv[1], sys.argv[2]
 corpora = {name: os.path.join(work, "corpus-" + name)
-           for name in ("table", "memo", "container", "index", "sql")}
+           for name in ("table_fuzzer", "memo_fuzzer", "container_fuzzer", "index_fuzzer",
+                        "sql_fuzzer", "fuzz_dbc_properties")}
 for path in corpora.values():
     os.makedirs(path, exist_ok=True)
 files = []
@@ -62,13 +64,27 @@ for i, path in enumerate(sorted(files)):
         memo = companion(path, ".fpt" if ext == ".dbf" else ".dct")
         data = read(path)
         packed = struct.pack("<I", len(data)) + data + (read(memo) if memo else b"")
-        put("table", base, packed)
+        put("table_fuzzer", base, packed)
         if ext == ".dbc":
-            put("container", base, packed)
+            put("container_fuzzer", base, packed)
     elif ext in (".fpt", ".dct", ".dbt"):
-        put("memo", base, read(path))
+        data = read(path)
+        put("memo_fuzzer", base, data)
+        if ext == ".dct":  # each property memo on its own
+            size = int.from_bytes(data[6:8], "big") or 1
+            offset = (512 + size - 1) // size * size
+            count = 0
+            while offset + 8 <= len(data) and count < 200:
+                kind, length = struct.unpack(">II", data[offset:offset + 8])
+                if kind == 1 and 0 < length <= len(data) - offset - 8:
+                    put("fuzz_dbc_properties", "%s-%d" % (base, offset),
+                        data[offset + 8:offset + 8 + length])
+                    count += 1
+                    offset += (8 + length + size - 1) // size * size
+                else:
+                    offset += size
     elif ext in (".cdx", ".dcx"):
-        put("index", base, read(path))
+        put("index_fuzzer", base, read(path))
 statements = [
     "SELECT * FROM t", "SELECT c, n FROM [t];", "DROP TABLE `t`",
     "CREATE TABLE \"orders\"(\"id\" M,\"unit_price\" M,\"photo\" BLOB);",
@@ -80,7 +96,7 @@ statements = [
     " null, null, null)",
 ]
 for i, s in enumerate(statements):
-    put("sql", "seed-%02d" % i, s.encode("utf-8"))
+    put("sql_fuzzer", "seed-%02d" % i, s.encode("utf-8"))
 PYEOF
 
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=0:print_summary=1"
@@ -88,7 +104,7 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:print_summary=1"
 findings=0
 ran=0
 for target in $TARGETS; do
-  binary=build/fuzz/fuzz/${target}_fuzzer
+  binary=build/fuzz/fuzz/$target
   corpus=$WORK/corpus-$target
   found=$WORK/findings-$target
   mkdir -p "$found"

@@ -252,6 +252,28 @@ TEST_F(ContainerWriteTest, DeletedRowsLeaveTheIndex) {
   }
 }
 
+TEST_F(ContainerWriteTest, RefusesToAppendPastADamagedNextFreePointer) {
+  struct Case {
+    const char* what;
+    std::uint32_t next_free;
+    std::uint32_t block_size;
+  } cases[] = {{"inside the header", 3, 64},
+               {"far past the end", 0x00FFFFFF, 64},
+               {"huge blocks", 2, 0x40000000}};
+  for (const Case& c : cases) {
+    SetUp();
+    std::string dct = fs_.GetFile("/db/Blank.dct");
+    bytes::PutBe32(dct.data(), c.next_free);
+    bytes::PutBe32(dct.data() + 4, c.block_size);
+    fs_.SetFile("/db/Blank.dct", dct);
+    std::unique_ptr<ContainerFile> container;
+    ASSERT_TRUE(Open(true, &container).ok()) << c.what;
+    std::vector<std::int32_t> ids;
+    EXPECT_TRUE(container->Append(TwoObjects(), &ids).IsCorruption()) << c.what;
+    EXPECT_EQ(fs_.GetFile("/db/Blank.dct").size(), dct.size()) << c.what;
+  }
+}
+
 // A write that fails at any point leaves a container that opens, with the
 // new rows either all there or not there at all.
 TEST_F(ContainerWriteTest, FailedAppendLeavesAConsistentContainer) {
