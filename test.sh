@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds a normal and a sanitizer configuration,
-# and runs every test in both. Exits non-zero on any failure.
+# starts throwaway PostgreSQL and MariaDB servers with private ODBC files
+# (scripts/test-env.sh), and runs every test in both configurations. Prints
+# each runner's summary and a last line "N passed, N failed"; exits non-zero
+# on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$PWD
@@ -8,16 +11,69 @@ ROOT=$PWD
 ./scripts/install-deps.sh test
 
 JOBS=${JOBS:-2}
+echo "=== build: release"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/release -j"$JOBS"
+echo "=== build: asan"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build build/asan -j"$JOBS"
 
+# Servers, data sources, LANG, XDG_RUNTIME_DIR; stopped and removed on exit.
+source "$ROOT/scripts/test-env.sh"
+
+# Sanitizers: stop at the first fault. Leak checking stays on; leaks inside
+# the ODBC drivers, the driver manager and Qt's one-time set-up are listed in
+# scripts/lsan.supp.
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1:print_summary=1"
+export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:print_summary=1"
+
+total_passed=0
+total_failed=0
+total_skipped=0
 status=0
+summaries=()
 for config in release asan; do
   echo "=== tests: $config"
-  (cd build/$config && ctest --output-on-failure -j"$JOBS") || status=1
+  junit="$QUILLOMAR_TEST_DIR/ctest-$config.xml"
+  if ! (cd "build/$config" &&
+        ctest --output-on-failure -j"$JOBS" --timeout 600 --output-junit "$junit"); then
+    status=1
+  fi
+  # Count from ctest's own report: tests, failures and skips.
+  read -r tests failed skipped < <(
+    /usr/bin/python3 - "$junit" <<'EOF'
+import sys, xml.etree.ElementTree as ET
+try:
+    root = ET.parse(sys.argv[1]).getroot()
+except Exception:
+    print(0, 1, 0)
+    sys.exit()
+suites = [root] if root.tag == "testsuite" else root.findall("testsuite")
+t = f = s = 0
+for suite in suites:
+    for case in suite.findall("testcase"):
+        t += 1
+        if case.find("failure") is not None or case.find("error") is not None:
+            f += 1
+        elif case.find("skipped") is not None or case.get("status") in ("notrun", "disabled"):
+            s += 1
+print(t, f, s)
+EOF
+  )
+  passed=$((tests - failed - skipped))
+  [ "$tests" -eq 0 ] && { failed=$((failed + 1)); status=1; }
+  summaries+=("$config: $passed passed, $failed failed, $skipped skipped (of $tests)")
+  total_passed=$((total_passed + passed))
+  total_failed=$((total_failed + failed))
+  total_skipped=$((total_skipped + skipped))
 done
+
+echo "=== summary"
+for line in "${summaries[@]}"; do echo "$line"; done
+[ "$total_failed" -ne 0 ] && status=1
+[ "$total_skipped" -ne 0 ] && echo "$total_skipped skipped"
+echo "$total_passed passed, $total_failed failed"
 exit $status

@@ -104,22 +104,30 @@ quillomar_env_start_maria() {
 quillomar_env_write_odbc() {
   local dir=$1 lib=/usr/lib/x86_64-linux-gnu/odbc
   mkdir -p "$dir/odbc" "$dir/sqlite"
+  # DontDLClose keeps each driver library loaded until the process ends, so
+  # that the leak checker can name the driver a leak comes from.
   cat >"$dir/odbc/odbcinst.ini" <<EOF
+[ODBC]
+DontDLClose=1
+
 [SQLite3]
 Description=SQLite3 ODBC Driver
 Driver=$lib/libsqlite3odbc.so
 Setup=$lib/libsqlite3odbc.so
+DontDLClose=1
 
 [PostgreSQL Unicode]
 Description=PostgreSQL ODBC driver (Unicode version)
 Driver=$lib/psqlodbcw.so
 Debug=0
 CommLog=0
+DontDLClose=1
 
 [MariaDB Unicode]
 Description=MariaDB Connector/ODBC (Unicode)
 Driver=$lib/libmaodbc.so
 Threading=0
+DontDLClose=1
 
 [Missing Driver]
 Description=A driver whose library is not installed

@@ -1,6 +1,7 @@
 #include "ado/odbc/odbc_provider.h"
 
 #include <langinfo.h>
+#include <odbcinst.h>
 
 #include <clocale>
 #include <cstring>
@@ -111,6 +112,11 @@ void CheckDataSourceName(std::string_view name) {
       throw Error("The data source name \"" + std::string(name) + "\" contains '" +
                   std::string(1, c) + "', which an ODBC data source name cannot hold.");
     }
+  }
+  // The driver manager's own rule, in case it is stricter than ours.
+  std::string copy(name);
+  if (!SQLValidDSN(copy.c_str())) {
+    throw Error("The data source name \"" + copy + "\" is not a valid ODBC data source name.");
   }
 }
 

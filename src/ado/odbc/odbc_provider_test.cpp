@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct Target {
   const char* variable;
   Db db;
 };
+
+// Test names show the database, not the parameter's bytes.
+void PrintTo(const Target& target, std::ostream* os) { *os << target.label; }
 
 const Target kTargets[] = {
     {"Sqlite", "QUILLOMAR_DSN_SQLITE", Db::kSqlite},
