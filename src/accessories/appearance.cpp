@@ -1,5 +1,6 @@
 #include "accessories/appearance.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -88,6 +89,18 @@ bool FileExists(const std::string& path) {
     // A path the library cannot even form (allocation failure) is missing.
     return false;
   }
+}
+
+int TwipsToPixels(int twips, double dpi) {
+  if (dpi <= 0) dpi = 96;
+  return static_cast<int>(std::floor((static_cast<double>(twips) * dpi + 720.0) / 1440.0));
+}
+
+QFont DesignFont(double points) {
+  QFont font("Arial");
+  font.setPointSizeF(points);
+  font.setBold(true);
+  return font;
 }
 
 void SetButtonFaceBackground(QWidget* widget) {

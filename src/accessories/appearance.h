@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include <QFont>
+
 #include "accessories/folder_picker.h"
 #include "accessories/pointer.h"
 
@@ -46,6 +48,13 @@ void ApplyFormColors(QWidget* window);
 // Gives one widget the button-face background (the system colour behind
 // static controls).
 void SetButtonFaceBackground(QWidget* widget);
+
+// Converts a design measure in twips to pixels at `dpi` logical dots per
+// inch: 15 twips per pixel at 96 dpi, rounded as (twips + 7) / 15 there.
+int TwipsToPixels(int twips, double dpi);
+
+// Arial bold at `points` (Liberation Sans where Arial is not installed).
+QFont DesignFont(double points);
 
 // Gives one widget a plain white background (the design colour of frames,
 // option buttons and labels before the load runs).

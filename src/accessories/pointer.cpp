@@ -17,15 +17,15 @@
 #include <QVariant>
 #include <QWidget>
 
+#include "platform/ui/pointer_shape.h"
+#include "platform/ui/ui.h"
+
 namespace accessories {
 namespace {
 
-constexpr char kShapeProperty[] = "quillomarPointerShape";
-constexpr char kHandProperty[] = "quillomarHandCursor";
-
-constexpr int kDefaultShape = 0;
-constexpr int kBusyShape = 11;
-constexpr int kHandShape = 99;
+constexpr int kDefaultShape = ui::kDefaultPointer;
+constexpr int kBusyShape = ui::kBusyPointer;
+constexpr int kHandShape = ui::kCustomPointer;
 
 // Icon-directory header of a .cur file: reserved 0, type 2, image count,
 // then 16-byte entries; an entry's bytes 4-7 hold the hot spot (x, y).
@@ -89,34 +89,17 @@ class PointerFilter : public QObject {
 
 void LoadHandCursor(QWidget* window, const std::string& path) {
   if (window == nullptr) throw std::invalid_argument("LoadHandCursor: no window");
-  const QCursor cursor = CursorFromFile(path);
-  window->setProperty(kHandProperty, QVariant::fromValue(cursor));
-  if (PointerShape(window) == kHandShape) window->setCursor(cursor);
+  ui::SetCustomPointerImage(window, CursorFromFile(path));
 }
 
-bool HasHandCursor(const QWidget* window) {
-  return window != nullptr && window->property(kHandProperty).isValid();
-}
+bool HasHandCursor(const QWidget* window) { return ui::HasCustomPointerImage(window); }
 
 void SetPointerShape(QWidget* window, int shape) {
-  if (window == nullptr) return;
   if (shape != kBusyShape && shape != kHandShape) shape = kDefaultShape;
-  window->setProperty(kShapeProperty, shape);
-  if (shape == kBusyShape) {
-    window->setCursor(Qt::WaitCursor);
-  } else if (shape == kHandShape) {
-    const QVariant hand = window->property(kHandProperty);
-    window->setCursor(hand.isValid() ? hand.value<QCursor>() : QCursor(Qt::PointingHandCursor));
-  } else {
-    window->unsetCursor();
-  }
+  ui::ApplyPointerShape(window, shape);
 }
 
-int PointerShape(const QWidget* window) {
-  if (window == nullptr) return kDefaultShape;
-  const QVariant shape = window->property(kShapeProperty);
-  return shape.isValid() ? shape.toInt() : kDefaultShape;
-}
+int PointerShape(const QWidget* window) { return ui::PointerShape(window); }
 
 bool IsBusy(const QWidget* window) {
   if (PointerShape(window) == kBusyShape) return true;

@@ -1,7 +1,8 @@
-// Pointer shapes of a window: 0 default, 11 busy (hourglass), 99 the
-// window's custom hand pointer. The shape is kept on the window itself, so
-// every layer that sets or reads it agrees; children inherit the window's
-// cursor unless they have one of their own.
+// The hand pointer and the mouse-move rules of both windows. Pointer shapes
+// (0 default, 11 busy, 99 the window's custom hand pointer) are kept on the
+// window by platform/ui/pointer_shape.h, so the ui's busy pointer and these
+// rules agree; children inherit the window's cursor unless they have their
+// own.
 #ifndef QUILLOMAR_ACCESSORIES_POINTER_H_
 #define QUILLOMAR_ACCESSORIES_POINTER_H_
 
@@ -23,7 +24,6 @@ bool HasHandCursor(const QWidget* window);
 // Sets the window's pointer shape (0, 11 or 99) and the matching cursor:
 // 0 the default arrow, 11 Qt::WaitCursor, 99 the loaded hand image or,
 // without one, Qt::PointingHandCursor. Other values count as 0.
-// The Qt ui forwards its SetPointer here.
 void SetPointerShape(QWidget* window, int shape);
 
 // The window's pointer shape as last set (0 for a new window).

@@ -7,7 +7,7 @@
 
 #include "transfer/datatype.h"
 #include "transfer/list_helpers.h"
-#include "transfer/testing/vector_table_list.h"
+#include "transfer/testing/stand_ins.h"
 
 namespace transfer {
 namespace {

@@ -40,6 +40,13 @@ class CopyRun {
   }
   const std::string& statement() const { return sql_; }
 
+  // The value being copied: its column, and the value or its text. Kept
+  // here so that the per-value steps capture one reference only (the trap
+  // then runs them without allocating).
+  int column = 0;
+  ado::Value value;
+  std::string value_text;
+
   // Runs a numbered step under the trap; false when it failed (reported).
   bool Step(int line, const std::function<void()>& body) {
     SyncSql();
@@ -219,13 +226,15 @@ bool CopyRowsToSybase(CopyRun& run, const std::string& table,
     run.Step(220, [&] { run.sql() = SqlInsertHead(table); });
     const int fields = run.Eval<int>(222, [&] { return records.FieldCount(); }, 0);
     for (int j = 0; j < fields; ++j) {
-      run.Step(224, [&] { ui.DoEvents(); });
-      ado::Value value;
-      run.Step(226, [&] { value = NullToDefault(records.Fields(j).Value(), ado::Value::Text("")); });
+      run.column = j;
+      run.Step(224, [&ui] { ui.DoEvents(); });
+      run.Step(226, [&run] {
+        run.value = NullToDefault(run.records().Fields(run.column).Value(), ado::Value::Text(""));
+      });
       // A column whose definition failed is written as text.
       auto position = static_cast<std::size_t>(j);
       SqlColumnType type = position < types.size() ? types[position] : SqlColumnType::kText;
-      run.Step(232, [&] { AppendSqlValue(&run.sql(), value, type); });
+      run.Step(232, [&run, type] { AppendSqlValue(&run.sql(), run.value, type); });
     }
     run.Step(264, [&] { FinishSqlInsert(&run.sql()); });
     if (run.Step(274, [&] { run.sybase().Execute(run.statement()); })) inserted = true;
@@ -297,12 +306,13 @@ bool CopyRowsToFoxpro(CopyRun& run, const std::string& table, std::int64_t last)
     run.Step(228, [&] { run.sql() = FoxproInsertHead(table); });
     const int fields = run.Eval<int>(230, [&] { return records.FieldCount(); }, 0);
     for (int j = 0; j < fields; ++j) {
-      run.Step(232, [&] { ui.DoEvents(); });
-      std::string text;
-      run.Step(234, [&] {
-        text = NullToDefault(records.Fields(j).Value(), ado::Value::Text("")).ToText();
+      run.column = j;
+      run.Step(232, [&ui] { ui.DoEvents(); });
+      run.Step(234, [&run] {
+        run.value_text =
+            NullToDefault(run.records().Fields(run.column).Value(), ado::Value::Text("")).ToText();
       });
-      run.Step(236, [&] { AppendFoxproValue(&run.sql(), text); });
+      run.Step(236, [&run] { AppendFoxproValue(&run.sql(), run.value_text); });
     }
     run.Step(248, [&] { FinishFoxproInsert(&run.sql()); });
     // Line breaks stay in the statement: the FoxPro engine takes them inside

@@ -1,8 +1,8 @@
 // Test helpers for the copies: a table list over a vector, a ui that
 // records every box and answers from a script, and a progress bar and
 // pointer that record what they were set to.
-#ifndef QUILLOMAR_TRANSFER_TESTING_VECTOR_TABLE_LIST_H_
-#define QUILLOMAR_TRANSFER_TESTING_VECTOR_TABLE_LIST_H_
+#ifndef QUILLOMAR_TRANSFER_TESTING_STAND_INS_H_
+#define QUILLOMAR_TRANSFER_TESTING_STAND_INS_H_
 
 #include <algorithm>
 #include <deque>
@@ -25,6 +25,7 @@ class VectorTableList : public db::TableList {
   VectorTableList() = default;
   explicit VectorTableList(const std::vector<std::string>& names) {
     for (const auto& name : names) AddItem(name);
+    added.clear();
   }
 
   int ListCount() const override { return static_cast<int>(entries_.size()); }
@@ -40,6 +41,7 @@ class VectorTableList : public db::TableList {
                                     return k < LowerCase(e.name);
                                   });
     entries_.insert(place, Entry{name, false});
+    added.push_back(name);
   }
   void RemoveItem(int index) override {
     At(index);
@@ -57,6 +59,9 @@ class VectorTableList : public db::TableList {
     for (const auto& e : entries_) names.push_back(e.name);
     return names;
   }
+  // Every name added, in the order of the calls.
+  std::vector<std::string> added;
+
   // Selects the named entry and makes it current.
   void Select(const std::string& name) {
     for (int i = 0; i < ListCount(); ++i) {
@@ -145,4 +150,4 @@ class RecordingProgress : public ProgressBar {
 
 }  // namespace transfer::testing
 
-#endif  // QUILLOMAR_TRANSFER_TESTING_VECTOR_TABLE_LIST_H_
+#endif  // QUILLOMAR_TRANSFER_TESTING_STAND_INS_H_

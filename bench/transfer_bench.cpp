@@ -1,0 +1,355 @@
+// Copy speed of both directions through the real handlers, each against a
+// bare baseline measured in the same run on the same target:
+//   FoxPro -> SQL: a bare ODBC loop executing the identical INSERT texts,
+//                  built in advance (the database sets the pace);
+//   SQL -> FoxPro: a bare ODBC fetch of the same SELECT plus a raw append of
+//                  the same rows that keeps the table consistent after each.
+// Also prints the longest gap between two yields and the peak memory.
+//
+// Needs the test environment (source scripts/test-env.sh). Usage:
+//   transfer_bench [rows]   (default 100000)
+#include <sql.h>
+#include <sqlext.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ado/connection.h"
+#include "ado/foxpro/foxpro_provider.h"
+#include "ado/odbc/odbc_provider.h"
+#include "db/connection_fields.h"
+#include "foxpro/dbf/table.h"
+#include "foxpro/util/file.h"
+#include "transfer/datatype.h"
+#include "transfer/list_helpers.h"
+#include "transfer/statements.h"
+#include "transfer/testing/stand_ins.h"
+#include "transfer/transfer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
+
+// The ui of a benchmark run: answers Yes, counts reports, and measures the
+// longest gap between two yields.
+class BenchUi : public ui::Ui {
+ public:
+  int MessageBox(QWidget*, const std::string& text, int, const std::string& title) override {
+    if (title == "Application Error") {
+      ++reports;
+      if (first_report.empty()) first_report = text;
+    }
+    return ui::kAnswerYes;
+  }
+  std::string InputBox(QWidget*, const std::string&, const std::string&,
+                       const std::string&) override {
+    return {};
+  }
+  std::string OpenFile(QWidget*, const ui::OpenFileRequest&) override { return {}; }
+  std::string BrowseFolder(QWidget*, const std::string&, const std::string&) override {
+    return {};
+  }
+  void DoEvents() override {
+    Clock::time_point now = Clock::now();
+    if (started) longest_gap = std::max(longest_gap, Seconds(last, now));
+    last = now;
+    started = true;
+  }
+  void SetPointer(QWidget*, int) override {}
+
+  int reports = 0;
+  std::string first_report;
+  double longest_gap = 0;
+  bool started = false;
+  Clock::time_point last;
+};
+
+class NullProgress : public transfer::ProgressBar {
+ public:
+  void SetValue(double) override {}
+  void SetText(const std::string&) override {}
+};
+
+// ---- bare ODBC ----
+
+class Odbc {
+ public:
+  explicit Odbc(const std::string& dsn) {
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
+    SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
+    std::vector<SQLCHAR> name(dsn.begin(), dsn.end());
+    Check(SQLConnect(dbc_, name.data(), static_cast<SQLSMALLINT>(name.size()), nullptr, 0,
+                     nullptr, 0),
+          SQL_HANDLE_DBC, dbc_, "connect");
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &stmt_);
+  }
+  ~Odbc() {
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
+    SQLDisconnect(dbc_);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
+    SQLFreeHandle(SQL_HANDLE_ENV, env_);
+  }
+  Odbc(const Odbc&) = delete;
+  Odbc& operator=(const Odbc&) = delete;
+
+  // Executes one statement; false (and no throw) when `may_fail`.
+  bool Exec(const std::string& sql, bool may_fail = false) {
+    std::vector<SQLCHAR> text(sql.begin(), sql.end());
+    SQLRETURN rc = SQLExecDirect(stmt_, text.data(), static_cast<SQLINTEGER>(text.size()));
+    SQLFreeStmt(stmt_, SQL_CLOSE);
+    if (may_fail) return SQL_SUCCEEDED(rc);
+    Check(rc, SQL_HANDLE_STMT, stmt_, sql);
+    return true;
+  }
+
+  // Runs `query` and hands every row, each value as text or null, to `row`.
+  template <typename F>
+  void Fetch(const std::string& query, F row_handler) {
+    std::vector<SQLCHAR> text(query.begin(), query.end());
+    Check(SQLExecDirect(stmt_, text.data(), static_cast<SQLINTEGER>(text.size())),
+          SQL_HANDLE_STMT, stmt_, query);
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(stmt_, &columns);
+    std::vector<foxpro::Value> values(static_cast<std::size_t>(columns));
+    char buffer[8192];
+    while (SQL_SUCCEEDED(SQLFetch(stmt_))) {
+      for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
+        std::string value;
+        bool null = false;
+        for (;;) {
+          SQLLEN length = 0;
+          SQLRETURN rc = SQLGetData(stmt_, c, SQL_C_CHAR, buffer, sizeof buffer, &length);
+          if (rc == SQL_NO_DATA) break;
+          Check(rc, SQL_HANDLE_STMT, stmt_, "fetch");
+          if (length == SQL_NULL_DATA) {
+            null = true;
+            break;
+          }
+          bool more = rc == SQL_SUCCESS_WITH_INFO &&
+                      (length == SQL_NO_TOTAL || length >= static_cast<SQLLEN>(sizeof buffer));
+          value.append(buffer, more ? sizeof buffer - 1 : static_cast<std::size_t>(length));
+          if (!more) break;
+        }
+        values[c - 1u] = null || value.empty() ? foxpro::Value::Null()
+                                               : foxpro::Value::Text(std::move(value));
+      }
+      row_handler(values);
+    }
+    SQLFreeStmt(stmt_, SQL_CLOSE);
+  }
+
+ private:
+  static void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, const std::string& what) {
+    if (SQL_SUCCEEDED(rc)) return;
+    SQLCHAR state[6] = {};
+    SQLCHAR message[1024] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    SQLGetDiagRec(type, handle, 1, state, &native, message, sizeof message, &length);
+    throw std::runtime_error(what + ": " + reinterpret_cast<char*>(message));
+  }
+
+  SQLHENV env_ = SQL_NULL_HENV;
+  SQLHDBC dbc_ = SQL_NULL_HDBC;
+  SQLHSTMT stmt_ = SQL_NULL_HSTMT;
+};
+
+// ---- FoxPro side ----
+
+void CheckStatus(const foxpro::Status& status) {
+  if (!status.ok()) throw std::runtime_error(status.ToString());
+}
+
+// A free table with character, numeric, integer, currency, date, datetime,
+// logical and memo fields, `rows` rows.
+void MakeSourceTable(const fs::path& dbf, int rows) {
+  foxpro::TableSpec spec;
+  spec.fields = {{"NAME", 'C', 20}, {"AMOUNT", 'N', 12, 2}, {"QTY", 'I'}, {"PRICE", 'Y'},
+                 {"BORN", 'D'},     {"SEEN", 'T'},         {"PAID", 'L'}, {"NOTE", 'M'}};
+  auto table = foxpro::Table::Create(foxpro::DefaultFileSystem(), dbf.string(), spec);
+  if (!table.ok()) CheckStatus(table.status());
+  for (int i = 0; i < rows; ++i) {
+    std::vector<foxpro::Value> values = {
+        foxpro::Value::Text("customer " + std::to_string(i % 977) + " O'Hara"),
+        foxpro::Value::Numeric(std::to_string(i) + ".25"),
+        foxpro::Value::Integer(i),
+        foxpro::Value::Currency(int64_t{i} * 125),
+        foxpro::Value::FromDate({2000 + i % 25, 1 + i % 12, 1 + i % 28}),
+        foxpro::Value::FromDateTime({{2021, 8, 1 + i % 28}, i % 24, i % 60, i % 60, 0}),
+        foxpro::Value::Logical(i % 3 == 0),
+        foxpro::Value::Text("note " + std::to_string(i) + "\r\nsecond line")};
+    CheckStatus((*table)->Append(values));
+  }
+}
+
+// The CREATE and INSERT texts the FoxPro-to-SQL copy sends for `table`.
+void BuildStatements(const db::ConnectionFields& fields, const std::string& table,
+                     std::string* create, std::vector<std::string>* inserts) {
+  ado::Connection foxpro;
+  foxpro.SetCursorLocation(3);
+  foxpro.Open(db::FoxproConnectionString(fields));
+  ado::Recordset records;
+  records.Open(transfer::FoxproSelectStatement(table), foxpro, 3, 3);
+  std::vector<transfer::SourceColumn> columns;
+  std::vector<transfer::SqlColumnType> types;
+  for (int j = 0; j < records.FieldCount(); ++j) {
+    columns.push_back({records.Fields(j).name(), records.Fields(j).Type()});
+    types.push_back(transfer::SqlColumnTypeFor(
+        transfer::LowerCase(transfer::AdoTypeName(records.Fields(j).Type()))));
+  }
+  *create = transfer::BuildSqlCreate(table, columns);
+  std::vector<ado::Value> row;
+  for (; !records.IsEOF(); records.MoveNext()) {
+    row.clear();
+    for (int j = 0; j < records.FieldCount(); ++j) row.push_back(records.Fields(j).Value());
+    inserts->push_back(transfer::BuildSqlInsert(table, types, row));
+  }
+}
+
+struct Figures {
+  double copy_rate = 0;
+  double base_rate = 0;
+  double longest_gap = 0;
+};
+
+void Print(const char* what, const Figures& f) {
+  std::printf("%-26s copy %9.0f rows/s  baseline %9.0f rows/s  ratio %.3f  longest yield gap %.1f ms\n",
+              what, f.copy_rate, f.base_rate, f.copy_rate / f.base_rate, f.longest_gap * 1000);
+}
+
+Figures FoxproToSql(const std::string& dsn, db::FixedFields& fields, const std::string& table,
+                    int rows) {
+  Odbc odbc(dsn);
+  odbc.Exec("DROP TABLE \"" + table + "\"", true);
+  BenchUi ui;
+  NullProgress progress;
+  transfer::UiWindowPointer pointer(ui, nullptr);
+  transfer::testing::VectorTableList list1({table}), list2;
+  list1.Select(table);
+  transfer::TransferContext context{ui, nullptr, fields, list1, list2, progress, pointer, "Q"};
+  Clock::time_point start = Clock::now();
+  transfer::SendFoxproToSybase(context);
+  Figures f;
+  f.copy_rate = rows / Seconds(start, Clock::now());
+  f.longest_gap = ui.longest_gap;
+  if (ui.reports != 0) throw std::runtime_error("copy reported: " + ui.first_report);
+
+  std::string create;
+  std::vector<std::string> inserts;
+  BuildStatements(fields, table, &create, &inserts);
+  odbc.Exec("DROP TABLE \"" + table + "\"");
+  odbc.Exec(create);
+  start = Clock::now();
+  for (const std::string& insert : inserts) odbc.Exec(insert);
+  f.base_rate = rows / Seconds(start, Clock::now());
+  return f;
+}
+
+Figures SqlToFoxpro(const std::string& dsn, db::FixedFields& fields, const std::string& table,
+                    int rows) {
+  const fs::path folder = fields.text2;
+  fields.text2 = (folder / ("copy_" + table)).string();
+  fs::create_directories(fields.text2);
+  BenchUi ui;
+  NullProgress progress;
+  transfer::UiWindowPointer pointer(ui, nullptr);
+  transfer::testing::VectorTableList list1, list2({table});
+  list2.Select(table);
+  transfer::TransferContext context{ui, nullptr, fields, list1, list2, progress, pointer, "Q"};
+  Clock::time_point start = Clock::now();
+  transfer::SendSybaseToFoxpro(context);
+  Figures f;
+  f.copy_rate = rows / Seconds(start, Clock::now());
+  f.longest_gap = ui.longest_gap;
+  fields.text2 = folder.string();
+  if (ui.reports != 0) throw std::runtime_error("copy reported: " + ui.first_report);
+
+  // Bare fetch + raw append into a memo table of the same shape.
+  const fs::path raw = folder / ("raw_" + table);
+  fs::create_directories(raw);
+  Odbc odbc(dsn);
+  start = Clock::now();
+  std::unique_ptr<foxpro::Table> target;
+  odbc.Fetch("SELECT * FROM \"" + table + "\"", [&](const std::vector<foxpro::Value>& values) {
+    if (!target) {
+      foxpro::TableSpec spec;
+      for (std::size_t c = 0; c < values.size(); ++c) {
+        foxpro::FieldSpec field{"F" + std::to_string(c), 'M'};
+        field.nullable = true;
+        spec.fields.push_back(field);
+      }
+      auto created =
+          foxpro::Table::Create(foxpro::DefaultFileSystem(), (raw / (table + ".dbf")).string(), spec);
+      if (!created.ok()) CheckStatus(created.status());
+      target = std::move(*created);
+    }
+    CheckStatus(target->Append(values));
+  });
+  f.base_rate = rows / Seconds(start, Clock::now());
+  return f;
+}
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : value;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
+  ado::odbc::RegisterOdbcProvider();
+  ado::foxpro::RegisterFoxproProvider();
+  char pattern[] = "/tmp/quillomar-bench.XXXXXX";
+  if (mkdtemp(pattern) == nullptr) return 1;
+  const fs::path folder = pattern;
+  const std::string table = "bench_" + std::to_string(getpid());
+  int status = 0;
+  try {
+    Clock::time_point start = Clock::now();
+    MakeSourceTable(folder / (table + ".dbf"), rows);
+    std::printf("%d rows; source table written in %.1f s\n", rows, Seconds(start, Clock::now()));
+    for (const char* variable : {"QUILLOMAR_DSN_SQLITE", "QUILLOMAR_DSN_PG"}) {
+      const std::string dsn = Env(variable);
+      if (dsn.empty()) {
+        std::printf("%s not set: skipped (source scripts/test-env.sh)\n", variable);
+        continue;
+      }
+      db::FixedFields fields;
+      fields.option1 = false;
+      fields.text2 = folder.string();
+      fields.text3 = dsn;
+      std::string target = dsn + " FoxPro->SQL";
+      Print(target.c_str(), FoxproToSql(dsn, fields, table, rows));
+      target = dsn + " SQL->FoxPro";
+      Print(target.c_str(), SqlToFoxpro(dsn, fields, table, rows));
+      Odbc(dsn).Exec("DROP TABLE \"" + table + "\"", true);
+    }
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "transfer_bench: %s\n", e.what());
+    status = 1;
+  }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("peak memory %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+  return status;
+}

@@ -1,0 +1,173 @@
+#include "transfer/testing/transfer_fixture.h"
+
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#ifdef QUILLOMAR_TEST_HAVE_ODBC
+#include "ado/odbc/odbc_provider.h"
+#endif
+#ifdef QUILLOMAR_TEST_HAVE_FOXPRO
+#include "ado/foxpro/foxpro_provider.h"
+#endif
+
+namespace transfer::testing {
+
+Providers RegisterProviders() {
+  Providers providers;
+#ifdef QUILLOMAR_TEST_HAVE_ODBC
+  ado::odbc::RegisterOdbcProvider();
+  providers.odbc = true;
+#endif
+#ifdef QUILLOMAR_TEST_HAVE_FOXPRO
+  ado::foxpro::RegisterFoxproProvider();
+  providers.foxpro = true;
+#endif
+  return providers;
+}
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+std::vector<std::string> LoggedStatements(const std::string& log_path,
+                                          const std::string& fragment) {
+  std::ifstream in(log_path, std::ios::binary);
+  std::vector<std::string> all;
+  std::string line;
+  bool in_statement = false;
+  const std::string marker = "LOG:  statement: ";
+  while (std::getline(in, line)) {
+    if (in_statement && !line.empty() && line[0] == '\t') {
+      all.back() += "\n" + line.substr(1);
+      continue;
+    }
+    auto at = line.find(marker);
+    in_statement = at != std::string::npos;
+    if (in_statement) all.push_back(line.substr(at + marker.size()));
+  }
+  std::vector<std::string> matching;
+  for (const auto& statement : all) {
+    if (statement.find(fragment) != std::string::npos) matching.push_back(statement);
+  }
+  return matching;
+}
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::vector<Row> ReadRows(ado::Connection& connection, const std::string& sql) {
+  ado::Recordset records;
+  records.Open(sql, connection);
+  std::vector<Row> rows;
+  while (!records.IsEOF()) {
+    Row row;
+    for (int j = 0; j < records.FieldCount(); ++j) {
+      const ado::Value& value = records.Fields(j).Value();
+      row.push_back(value.IsNull() ? kNullText : value.ToText());
+    }
+    rows.push_back(row);
+    records.MoveNext();
+  }
+  return rows;
+}
+
+void TransferFixture::SetUp() {
+  std::setlocale(LC_ALL, "");
+  providers_ = RegisterProviders();
+  std::string base = Env("TMPDIR").empty() ? "/tmp" : Env("TMPDIR");
+  std::string pattern = base + "/quillomar-transfer.XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  ASSERT_NE(mkdtemp(buffer.data()), nullptr);
+  folder_ = buffer.data();
+  fields_.option1 = false;
+  fields_.text2 = folder_.string();
+}
+
+void TransferFixture::TearDown() {
+  ::unsetenv("LC_CTYPE");
+  for (const auto& name : sql_tables_) DropSqlTable(name);
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_, ignored);
+}
+
+bool TransferFixture::UseDataSource(const char* dsn_variable, bool need_foxpro) {
+  if (!providers_.odbc || (need_foxpro && !providers_.foxpro)) return false;
+  dsn_ = Env(dsn_variable);
+  dsn_variable_ = dsn_variable;
+  if (dsn_.empty()) return false;
+  fields_.text3 = dsn_;
+  return true;
+}
+
+std::string TransferFixture::UniqueName(const std::string& stem) {
+  static int counter = 0;
+  std::string name = stem + "_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+  sql_tables_.push_back(name);
+  return name;
+}
+
+void TransferFixture::Sql(const std::string& statement) {
+  ado::Connection connection;
+  connection.SetProvider("MSDASQL");
+  connection.Open("Data Source=" + dsn_);
+  connection.Execute(statement);
+}
+
+void TransferFixture::Fox(const std::string& statement) {
+  ado::Connection connection;
+  connection.Open(db::FoxproConnectionString(fields_));
+  connection.Execute(statement);
+}
+
+std::vector<Row> TransferFixture::SqlRows(const std::string& query) {
+  ado::Connection connection;
+  connection.SetCursorLocation(3);
+  connection.SetProvider("MSDASQL");
+  connection.Open("Data Source=" + dsn_);
+  return ReadRows(connection, query);
+}
+
+std::vector<Row> TransferFixture::FoxRows(const std::string& query) {
+  ado::Connection connection;
+  connection.SetCursorLocation(3);
+  connection.Open(db::FoxproConnectionString(fields_));
+  return ReadRows(connection, query);
+}
+
+void TransferFixture::DropSqlTable(const std::string& name) {
+  if (dsn_.empty()) return;
+  for (const std::string& spelling : {name, std::string("Mixed_") + name}) {
+    try {
+      Sql("DROP TABLE \"" + spelling + "\"");
+    } catch (const std::exception&) {
+      // Not there: nothing to clean up.
+    }
+  }
+}
+
+TransferContext TransferFixture::Context() {
+  return TransferContext{ui_, nullptr, fields_, list1_, list2_, progress_, pointer_, "Quillomar"};
+}
+
+int TransferFixture::ReportLine(const Box& report) {
+  auto at = report.text.find("at line ");
+  if (at == std::string::npos) return -1;
+  return std::atoi(report.text.c_str() + at + 8);
+}
+
+std::string TransferFixture::ReportSql(const Box& report) {
+  auto at = report.text.find("\r\rsql: ");
+  return at == std::string::npos ? std::string("<none>") : report.text.substr(at + 7);
+}
+
+}  // namespace transfer::testing

@@ -1,0 +1,93 @@
+// A fixture for driving the two copies through their handlers against the
+// real providers: a FoxPro free-table folder in a temporary directory, an
+// ODBC data source of the test environment (scripts/test-env.sh), recording
+// ui, progress bar and lists, and helpers that read both sides back.
+#ifndef QUILLOMAR_TRANSFER_TESTING_TRANSFER_FIXTURE_H_
+#define QUILLOMAR_TRANSFER_TESTING_TRANSFER_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ado/connection.h"
+#include "db/connection_fields.h"
+#include "transfer/testing/stand_ins.h"
+#include "transfer/transfer.h"
+
+namespace transfer::testing {
+
+// One row read back, each value as its text; null as "<null>".
+using Row = std::vector<std::string>;
+inline constexpr char kNullText[] = "<null>";
+
+// Registers the ODBC and FoxPro providers that are built into this test
+// program. Returns which of them are there.
+struct Providers {
+  bool odbc = false;
+  bool foxpro = false;
+};
+Providers RegisterProviders();
+
+// The environment variable's value, or "".
+std::string Env(const char* name);
+
+// Every statement the PostgreSQL server logged (log_statement=all) whose text
+// contains `fragment`, in the order received; continuation lines of
+// multi-line statements are joined with "\n".
+std::vector<std::string> LoggedStatements(const std::string& log_path,
+                                          const std::string& fragment);
+
+// ASCII letters lower-cased, other bytes kept.
+std::string LowerAscii(std::string text);
+
+// Reads every row of `sql` on an open connection as text.
+std::vector<Row> ReadRows(ado::Connection& connection, const std::string& sql);
+
+class TransferFixture : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // True when the providers are built in (the FoxPro one only when
+  // `need_foxpro`) and the data source named by the environment variable
+  // `dsn_variable` is configured; the test should skip otherwise.
+  bool UseDataSource(const char* dsn_variable, bool need_foxpro = true);
+
+  // A table name unique to this test run (lower case, ASCII).
+  std::string UniqueName(const std::string& stem);
+
+  // Statements on each side, through fresh connections. Failures fail the
+  // test.
+  void Sql(const std::string& statement);
+  void Fox(const std::string& statement);
+  std::vector<Row> SqlRows(const std::string& query);
+  std::vector<Row> FoxRows(const std::string& query);
+  // Drops a SQL table if it exists (ignores failure).
+  void DropSqlTable(const std::string& name);
+
+  // The context the handlers get.
+  TransferContext Context();
+
+  // The error reports shown so far, and the line number each names.
+  std::vector<Box> Reports() const { return ui_.Reports(); }
+  static int ReportLine(const Box& report);
+  static std::string ReportSql(const Box& report);
+
+  Providers providers_;
+  std::filesystem::path folder_;  // the FoxPro free-table folder
+  std::string dsn_;
+  std::string dsn_variable_;
+  RecordingUi ui_;
+  RecordingProgress progress_;
+  UiWindowPointer pointer_{ui_, nullptr};
+  db::FixedFields fields_;
+  VectorTableList list1_;
+  VectorTableList list2_;
+  std::vector<std::string> sql_tables_;  // dropped again at the end
+};
+
+}  // namespace transfer::testing
+
+#endif  // QUILLOMAR_TRANSFER_TESTING_TRANSFER_FIXTURE_H_

@@ -1,0 +1,74 @@
+// A table name list backed by a QListWidget: entries kept in alphabetical
+// order (case-insensitive and locale-aware; equal names keep the order they
+// were added in), addressed by position, each with a selection flag, and a
+// current entry or none.
+#ifndef QUILLOMAR_WINDOWS_TABLES_SORTED_TABLE_LIST_H_
+#define QUILLOMAR_WINDOWS_TABLES_SORTED_TABLE_LIST_H_
+
+#include <memory>
+#include <string>
+
+#include <QCollator>
+#include <QListWidgetItem>
+
+#include "db/table_list.h"
+
+class QListWidget;
+
+namespace windows {
+
+// The collator every table list orders by: the user's locale, letter case
+// ignored, digits compared as characters.
+QCollator TableNameCollator();
+
+// One entry: the table name exactly as it was added (bytes kept, whatever
+// their encoding) and the collation key it sorts by.
+class TableItem : public QListWidgetItem {
+ public:
+  TableItem(const std::string& name, const QCollator& collator);
+
+  // Alphabetical order by collation key; compares with a plain item by text.
+  bool operator<(const QListWidgetItem& other) const override;
+
+  // The name as added.
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+  QCollatorSortKey key_;
+};
+
+class SortedTableList : public db::TableList {
+ public:
+  // `widget` is owned by its window and must outlive this object. Switches
+  // Qt's own sorting off (this class places every entry) and asks for
+  // uniform item sizes so long lists fill quickly.
+  explicit SortedTableList(QListWidget* widget);
+
+  int ListCount() const override;
+  std::string List(int index) const override;
+  bool Selected(int index) const override;
+  void SetSelected(int index, bool selected) override;
+  int ListIndex() const override;
+  void SetListIndex(int index) override;
+  void AddItem(const std::string& name) override;
+  void RemoveItem(int index) override;
+  void Clear() override;
+
+  // Sets every entry's selection flag in one step.
+  void SetAllSelected(bool selected);
+
+  QListWidget* widget() const { return widget_; }
+
+ private:
+  const TableItem* ItemAt(int index) const;
+  // The position after every entry that does not sort after `item`.
+  int UpperBound(const TableItem& item) const;
+
+  QListWidget* widget_;
+  QCollator collator_;
+};
+
+}  // namespace windows
+
+#endif  // QUILLOMAR_WINDOWS_TABLES_SORTED_TABLE_LIST_H_

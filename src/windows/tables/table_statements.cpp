@@ -1,0 +1,35 @@
+#include "windows/tables/table_statements.h"
+
+namespace windows {
+namespace {
+
+// Writes `name` between `open` and `close`, doubling every `close` inside.
+std::string Quoted(std::string_view name, char open, char close) {
+  std::string quoted;
+  quoted.reserve(name.size() + 2);
+  quoted += open;
+  for (char c : name) {
+    quoted += c;
+    if (c == close) quoted += c;
+  }
+  quoted += close;
+  return quoted;
+}
+
+}  // namespace
+
+std::string DoubleQuoted(std::string_view name) { return Quoted(name, '"', '"'); }
+std::string BackQuoted(std::string_view name) { return Quoted(name, '`', '`'); }
+std::string Bracketed(std::string_view name) { return Quoted(name, '[', ']'); }
+
+std::string FoxproDropStatement(std::string_view name) { return "DROP TABLE " + BackQuoted(name); }
+
+std::string SybaseDropStatement(std::string_view name) {
+  return "DROP TABLE " + DoubleQuoted(name);
+}
+
+std::string RenameStatement(std::string_view old_name, std::string_view new_name) {
+  return "ALTER TABLE " + DoubleQuoted(old_name) + " RENAME " + DoubleQuoted(new_name) + ";";
+}
+
+}  // namespace windows
