@@ -277,6 +277,22 @@ TEST_P(TransferTest, FoxproSideDownReportsEveryStatement) {
   EXPECT_TRUE(list1_.Names().empty());
 }
 
+TEST_P(TransferTest, FoxproSideDownWhenSendingToSql) {
+  const std::string table = UniqueName("fdown_src");
+  fields_.text2 = (folder_ / "missing").string();
+  list1_ = testing::VectorTableList({table});
+  list1_.Select(table);
+  list2_ = testing::VectorTableList({"other"});
+  RunFoxproToSql();
+  // FoxPro open, the source query, and the CREATE of a table without
+  // columns, which the database refuses.
+  EXPECT_EQ(ReportLines(), (std::vector<int>{122, 146, 198}));
+  ASSERT_EQ(Reports().size(), 3u);
+  EXPECT_EQ(ReportSql(Reports()[2]), "CREATE TABLE \"" + table + "\")");
+  EXPECT_EQ(list2_.Names(), std::vector<std::string>{"other"});
+  EXPECT_TRUE(SqlRows("SELECT 1 AS one").size() == 1u);
+}
+
 // Not parameterised: the data source that is down.
 class SqlSideDownTest : public testing::TransferFixture {};
 
