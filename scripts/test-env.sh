@@ -178,10 +178,15 @@ quillomar_env_start() {
   chmod 755 "$QUILLOMAR_TEST_DIR"
   export QUILLOMAR_TEST_DIR
   trap 'quillomar_env_stop' EXIT
-  # An interactive shell keeps its servers across a Ctrl-C at the prompt.
+  # A script stops the servers on Ctrl-C, kill, hang-up or a closed output
+  # pipe, then dies of the same signal; an interactive shell keeps them
+  # across a Ctrl-C at the prompt.
   if [[ $- != *i* ]]; then
-    trap 'quillomar_env_stop; trap - INT; kill -INT $$' INT
-    trap 'quillomar_env_stop; trap - TERM; kill -TERM $$' TERM
+    local sig
+    for sig in INT TERM HUP PIPE; do
+      # shellcheck disable=SC2064  # the signal name is meant to be fixed now
+      trap "quillomar_env_stop; trap - $sig; kill -$sig \$\$" "$sig"
+    done
   fi
 
   export LANG=C.UTF-8

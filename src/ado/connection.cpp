@@ -96,13 +96,15 @@ void Recordset::Attach(std::unique_ptr<Cursor> cursor, bool client_side) {
     // used; each row is packed into one string.
     std::vector<ado::Value> row;
     std::string packed;
+    std::int64_t count = 0;
     while (cursor->Fetch(&row)) {
       packed.clear();
       EncodeRow(row, &packed);
-      buffered_.push_back(packed);
+      BufferRow(packed);
+      ++count;
     }
-    buffered_.shrink_to_fit();
-    record_count_ = static_cast<std::int64_t>(buffered_.size());
+    if (!blocks_.empty()) blocks_.back().shrink_to_fit();
+    record_count_ = count;
   } else {
     cursor_ = std::move(cursor);
   }
@@ -110,19 +112,48 @@ void Recordset::Attach(std::unique_ptr<Cursor> cursor, bool client_side) {
   LoadCurrent();
 }
 
+void Recordset::BufferRow(const std::string& packed) {
+  std::string header;
+  for (std::uint64_t n = packed.size(); ; n >>= 7) {
+    header.push_back(static_cast<char>((n & 0x7F) | (n >= 0x80 ? 0x80 : 0)));
+    if (n < 0x80) break;
+  }
+  std::size_t need = header.size() + packed.size();
+  if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < need) {
+    if (!blocks_.empty()) blocks_.back().shrink_to_fit();
+    blocks_.emplace_back();
+    blocks_.back().reserve(std::max(kBlockSize, need));
+  }
+  blocks_.back().append(header).append(packed);
+}
+
 void Recordset::LoadCurrent() {
   if (client_side_) {
-    if (next_buffered_ >= buffered_.size()) {
+    while (read_block_ < blocks_.size() && read_offset_ >= blocks_[read_block_].size()) {
+      // Every row of this block has been read: free it.
+      std::string().swap(blocks_[read_block_]);
+      ++read_block_;
+      read_offset_ = 0;
+    }
+    if (read_block_ >= blocks_.size()) {
       eof_ = true;
       current_.clear();
       return;
     }
-    if (!DecodeRow(buffered_[next_buffered_], &current_)) {
+    std::string_view rest(blocks_[read_block_]);
+    rest.remove_prefix(read_offset_);
+    std::uint64_t size = 0;
+    std::size_t used = 0;
+    for (int shift = 0; used < rest.size() && shift < 64; shift += 7) {
+      auto byte = static_cast<unsigned char>(rest[used++]);
+      size |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
+      if ((byte & 0x80) == 0) break;
+    }
+    if (size > rest.size() - used ||
+        !DecodeRow(rest.substr(used, static_cast<std::size_t>(size)), &current_)) {
       throw Error("The record set's buffered row is damaged.");
     }
-    // The row is decoded; its packed copy is no longer needed.
-    std::string().swap(buffered_[next_buffered_]);
-    ++next_buffered_;
+    read_offset_ += used + static_cast<std::size_t>(size);
     return;
   }
   if (!cursor_ || !cursor_->Fetch(&current_)) {
@@ -132,7 +163,7 @@ void Recordset::LoadCurrent() {
 }
 
 void Recordset::RequireOpen() const {
-  if (fields_.empty() && !cursor_ && buffered_.empty() && eof_ && record_count_ < 0) {
+  if (fields_.empty() && !cursor_ && blocks_.empty() && eof_ && record_count_ < 0) {
     throw Error("Operation is not allowed when the object is closed.", 3704);
   }
 }
@@ -170,8 +201,9 @@ void Recordset::Close() {
   cursor_.reset();
   fields_.clear();
   current_.clear();
-  std::vector<std::string>().swap(buffered_);
-  next_buffered_ = 0;
+  std::vector<std::string>().swap(blocks_);
+  read_block_ = 0;
+  read_offset_ = 0;
   eof_ = true;
   record_count_ = -1;
 }

@@ -110,9 +110,16 @@ class Recordset {
   std::unique_ptr<Cursor> cursor_;
   std::vector<FieldInfo> fields_;
   std::vector<ado::Value> current_;
-  // Client-side rows, each packed into one string by the row codec.
-  std::vector<std::string> buffered_;
-  std::size_t next_buffered_ = 0;
+  // Appends one packed row to the client-side blocks.
+  void BufferRow(const std::string& packed);
+  // Client-side rows, packed by the row codec one after another into blocks
+  // of about kBlockSize bytes, each row preceded by its length as a varint:
+  // a row costs its values' bytes plus one or two, with no allocation of its
+  // own. Rows are read in order; a block is freed once it has been read.
+  static constexpr std::size_t kBlockSize = 1 << 20;
+  std::vector<std::string> blocks_;
+  std::size_t read_block_ = 0;
+  std::size_t read_offset_ = 0;
   bool client_side_ = false;
   bool eof_ = true;
   std::int64_t record_count_ = -1;
