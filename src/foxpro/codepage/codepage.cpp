@@ -92,7 +92,7 @@ bool NextUtf8(std::string_view text, std::size_t* pos, char32_t* c) {
   int extra = first < 0x80 ? 0 : (first >> 5) == 6 ? 1 : (first >> 4) == 14 ? 2
                                 : (first >> 3) == 30 ? 3 : -1;
   if (extra < 0 || *pos + static_cast<std::size_t>(extra) >= text.size()) return false;
-  char32_t value = extra == 0 ? first : first & (0x3F >> extra);
+  char32_t value = extra == 0 ? first : static_cast<char32_t>(first & (0x3F >> extra));
   for (int i = 1; i <= extra; ++i) {
     unsigned char next = byte(*pos + static_cast<std::size_t>(i));
     if ((next & 0xC0) != 0x80) return false;

@@ -123,11 +123,17 @@ Result<std::unique_ptr<Database>> Database::Open(FileSystem* fs, const std::stri
 }
 
 Result<Database::OpenTable*> Database::GetTable(const std::string& name, bool writable) {
+  // A name seen before needs no look-up in the folder.
+  auto alias = table_aliases_.find(name);
+  if (alias != table_aliases_.end()) return alias->second;
   auto location = catalog_->Locate(name);
   if (!location.ok()) return location.status();
   std::string key = AsciiLower(location->name);
   auto it = open_tables_.find(key);
-  if (it != open_tables_.end()) return it->second.get();
+  if (it != open_tables_.end()) {
+    table_aliases_[name] = it->second.get();
+    return it->second.get();
+  }
   auto table = Table::Open(fs_, location->path, OpenOptions{writable, 0});
   if (!table.ok()) return table.status();
   auto open = std::make_unique<OpenTable>();
@@ -135,6 +141,7 @@ Result<Database::OpenTable*> Database::GetTable(const std::string& name, bool wr
   open->table = std::move(*table);
   OpenTable* result = open.get();
   open_tables_[key] = std::move(open);
+  table_aliases_[name] = result;
   return result;
 }
 
@@ -247,6 +254,7 @@ Status Database::RunDrop(const Statement& statement) {
   auto location = catalog_->Locate(statement.table);
   if (!location.ok()) return location.status();
   open_tables_.erase(AsciiLower(location->name));
+  table_aliases_.clear();
   return catalog_->DropTable(statement.table);
 }
 

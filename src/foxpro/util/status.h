@@ -89,6 +89,7 @@ class [[nodiscard]] Result {
   T&& value() && { return std::move(*value_); }
   T& operator*() & { return *value_; }
   const T& operator*() const& { return *value_; }
+  T&& operator*() && { return std::move(*value_); }
   T* operator->() { return &*value_; }
   const T* operator->() const { return &*value_; }
 
