@@ -86,7 +86,7 @@ bool IncrementDigits(std::string* digits) {
 
 std::string NumberText(const Value& value, bool* ok) {
   *ok = true;
-  char buffer[64];
+  char buffer[400];
   switch (value.kind()) {
     case Value::Kind::kNumeric: return value.text();
     case Value::Kind::kText: return value.text();
