@@ -73,21 +73,20 @@ bool OdbcCursor::Fetch(std::vector<Value>* row) {
   return true;
 }
 
+Value OdbcCursor::ReadVariable(SQLUSMALLINT column, FetchAs how) {
+  std::string data;
+  if (!ReadPieces(column, how == FetchAs::kBinary, &data)) return Value();
+  if (how == FetchAs::kBinary) return Value::Binary(std::move(data));
+  if (how == FetchAs::kText) return Value::Text(std::move(data));
+  if (auto decimal = DecimalFromDriverText(data)) return Value::Dec(std::move(*decimal));
+  return NonDecimalNumericValue(data);
+}
+
 Value OdbcCursor::ReadColumn(SQLUSMALLINT column, FetchAs how) {
   switch (how) {
     case FetchAs::kText:
-    case FetchAs::kBinary: {
-      std::string data;
-      if (!ReadPieces(column, how == FetchAs::kBinary, &data)) return Value();
-      return how == FetchAs::kBinary ? Value::Binary(std::move(data))
-                                     : Value::Text(std::move(data));
-    }
-    case FetchAs::kDecimal: {
-      std::string text;
-      if (!ReadPieces(column, false, &text)) return Value();
-      if (auto decimal = DecimalFromDriverText(text)) return Value::Dec(std::move(*decimal));
-      return NonDecimalNumericValue(text);
-    }
+    case FetchAs::kBinary:
+    case FetchAs::kDecimal: return ReadVariable(column, how);
     case FetchAs::kInteger: {
       SQLBIGINT v = 0;
       if (!ReadFixed(column, SQL_C_SBIGINT, &v, sizeof v)) return Value();

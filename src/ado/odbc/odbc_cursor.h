@@ -34,6 +34,8 @@ class OdbcCursor : public Cursor {
  private:
   void Describe();
   Value ReadColumn(SQLUSMALLINT column, FetchAs how);
+  // Text, binary and decimal values, which arrive in pieces.
+  Value ReadVariable(SQLUSMALLINT column, FetchAs how);
   // Reads a character (text) or binary value in pieces; false when null.
   bool ReadPieces(SQLUSMALLINT column, bool binary, std::string* out);
   // Reads a fixed-size value into *buffer; false when null.

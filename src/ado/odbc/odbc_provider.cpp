@@ -65,6 +65,12 @@ class OdbcSession : public Session {
       throw Error("The statement is too long for ODBC (" + std::to_string(sql.size()) +
                   " bytes).");
     }
+    // Every driver here ends the statement at a zero byte and runs only the
+    // part before it: refuse to send a statement that would arrive changed.
+    if (auto zero = sql.find('\0'); zero != std::string_view::npos) {
+      throw Error("The statement holds a zero byte at offset " + std::to_string(zero) +
+                  ", where ODBC drivers would cut it off; it was not sent.");
+    }
     auto statement = std::make_unique<Statement>(link_);
     std::string text(sql);
     SQLRETURN rc =

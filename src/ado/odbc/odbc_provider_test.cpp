@@ -3,6 +3,7 @@
 // servers through psqlODBC and MariaDB Connector/ODBC. Each case runs on all
 // three; a case skips when its data source variable is not set.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <functional>
@@ -357,6 +358,32 @@ TEST_P(OdbcProvider, FailuresCarryTheDriversDiagnostics) {
   EXPECT_EQ(Rows(*connection, "SELECT 1").size(), 1u);
 }
 
+// Statements that cannot reach the database as written fail clearly instead
+// of running something else; none of them breaks the connection.
+TEST_P(OdbcProvider, StatementsThatCannotArriveUnchangedAreRefused) {
+  const std::string table = Table("refused");
+  auto connection = Fresh(table, "\"v\" VARCHAR(20)");
+  struct Case {
+    std::string statement;
+    std::string says;
+  } cases[] = {
+      // Drivers stop at a zero byte: this would insert 'a' alone.
+      {"INSERT INTO \"" + table + std::string("\" VALUES('a')\0, ('b')", 20), "zero byte"},
+      {"INSERT INTO \"" + table + std::string("\" VALUES('a\0b')", 14), "zero byte"},
+      {"", "Invalid string or buffer length"},
+  };
+  for (const auto& c : cases) {
+    std::string text = FailureOf([&] { connection->Execute(c.statement); });
+    EXPECT_NE(text.find(c.says), std::string::npos) << text;
+    text = FailureOf([&] {
+      Recordset rs;
+      rs.Open(c.statement, *connection);
+    });
+    EXPECT_NE(text.find(c.says), std::string::npos) << text;
+  }
+  EXPECT_TRUE(Rows(*connection, "SELECT * FROM \"" + table + "\"").empty());
+}
+
 TEST_P(OdbcProvider, OpenSchemaListsTheTables) {
   const std::string table = Table("schema");
   auto connection = Fresh(table, "\"k\" INTEGER");
@@ -428,6 +455,19 @@ TEST(OdbcConnect, MissingDriverAndStoppedServerGiveClearFailures) {
     std::string text = FailureOf([&] { OpenByName(name); });
     EXPECT_NE(text.find(c.says), std::string::npos) << c.variable << ": " << text;
   }
+}
+
+TEST(OdbcConnect, DataSourceAddedDuringTheRunOpensItsOwnDatabase) {
+  RegisterOdbcProvider();
+  std::string shared;
+  QUILLOMAR_DATA_SOURCE_OR_SKIP(shared, "QUILLOMAR_DSN_SQLITE");
+  OpenByName(shared)->Execute("CREATE TABLE IF NOT EXISTS \"q_shared\"(\"k\" INTEGER)");
+  const std::string name = "QuillomarOwn" + std::to_string(::getpid());
+  const std::string database = testing::EnvOrEmpty("QUILLOMAR_TEST_DIR") + "/" + name + ".db";
+  ASSERT_TRUE(testing::AddSqliteDataSource(name, database));
+  auto own = OpenByName(name);
+  auto rs = own->OpenSchema(20);
+  EXPECT_TRUE(rs->IsEOF()) << "a new database lists no tables";
 }
 
 TEST(OdbcConnect, ProviderKeyInTheConnectionStringFindsThisProvider) {

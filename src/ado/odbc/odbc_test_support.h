@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -33,6 +34,23 @@ inline std::string ReadWholeFile(const std::string& path) {
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
+}
+
+// Adds a data source named `name` on a new SQLite database file `database`
+// (absolute path) to the test environment's ODBC file ($ODBCINI), for a test
+// that needs a database of its own. One write() call, so that parallel tests
+// reading the file never see half a section. Returns false when $ODBCINI is
+// unset or cannot be written.
+inline bool AddSqliteDataSource(const std::string& name, const std::string& database) {
+  std::string ini = EnvOrEmpty("ODBCINI");
+  if (ini.empty()) return false;
+  std::string section = "\n[" + name + "]\nDriver=SQLite3\nDatabase=" + database +
+                        "\nJournalMode=WAL\nSyncPragma=FULL\nStepAPI=1\nTimeout=20000\n";
+  std::FILE* file = std::fopen(ini.c_str(), "a");
+  if (file == nullptr) return false;
+  std::setvbuf(file, nullptr, _IOFBF, section.size() + 1);
+  bool ok = std::fwrite(section.data(), 1, section.size(), file) == section.size();
+  return std::fclose(file) == 0 && ok;
 }
 
 }  // namespace ado::odbc::testing
