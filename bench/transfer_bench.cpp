@@ -7,7 +7,9 @@
 // Also prints the longest gap between two yields and the peak memory.
 //
 // Needs the test environment (source scripts/test-env.sh). Usage:
-//   transfer_bench [rows]   (default 100000)
+//   transfer_bench [rows [rounds]]   (default 100000 rows, 1 round)
+// With several rounds the copy and its baseline alternate, and the median
+// ratio is printed: on a shared machine the load drifts between runs.
 #include <sql.h>
 #include <sqlext.h>
 #include <sys/resource.h>
@@ -262,9 +264,9 @@ Figures FoxproToSql(const std::string& dsn, db::FixedFields& fields, const std::
 }
 
 Figures SqlToFoxpro(const std::string& dsn, db::FixedFields& fields, const std::string& table,
-                    int rows) {
+                    int rows, const std::string& tag) {
   const fs::path folder = fields.text2;
-  fields.text2 = (folder / ("copy_" + table)).string();
+  fields.text2 = (folder / ("copy_" + tag)).string();
   fs::create_directories(fields.text2);
   BenchUi ui;
   NullProgress progress;
@@ -281,7 +283,7 @@ Figures SqlToFoxpro(const std::string& dsn, db::FixedFields& fields, const std::
   if (ui.reports != 0) throw std::runtime_error("copy reported: " + ui.first_report);
 
   // Bare fetch + raw append into a memo table of the same shape.
-  const fs::path raw = folder / ("raw_" + table);
+  const fs::path raw = folder / ("raw_" + tag);
   fs::create_directories(raw);
   Odbc odbc(dsn);
   start = Clock::now();
@@ -305,6 +307,11 @@ Figures SqlToFoxpro(const std::string& dsn, db::FixedFields& fields, const std::
   return f;
 }
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
+}
+
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value == nullptr ? std::string() : value;
@@ -314,7 +321,8 @@ std::string Env(const char* name) {
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
-  const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
+  const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100000;
+  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
   ado::odbc::RegisterOdbcProvider();
   ado::foxpro::RegisterFoxproProvider();
   char pattern[] = "/tmp/quillomar-bench.XXXXXX";
@@ -336,10 +344,18 @@ int main(int argc, char** argv) {
       fields.option1 = false;
       fields.text2 = folder.string();
       fields.text3 = dsn;
-      std::string target = dsn + " FoxPro->SQL";
-      Print(target.c_str(), FoxproToSql(dsn, fields, table, rows));
-      target = dsn + " SQL->FoxPro";
-      Print(target.c_str(), SqlToFoxpro(dsn, fields, table, rows));
+      std::vector<double> to_sql, to_foxpro;
+      for (int round = 1; round <= rounds; ++round) {
+        const std::string tag = dsn + "_" + std::to_string(round);
+        Figures f = FoxproToSql(dsn, fields, table, rows);
+        Print((dsn + " FoxPro->SQL").c_str(), f);
+        to_sql.push_back(f.copy_rate / f.base_rate);
+        f = SqlToFoxpro(dsn, fields, table, rows, tag);
+        Print((dsn + " SQL->FoxPro").c_str(), f);
+        to_foxpro.push_back(f.copy_rate / f.base_rate);
+      }
+      std::printf("%s median ratio: FoxPro->SQL %.3f (goal 0.97), SQL->FoxPro %.3f (goal 0.75)\n",
+                  dsn.c_str(), Median(to_sql), Median(to_foxpro));
       Odbc(dsn).Exec("DROP TABLE \"" + table + "\"", true);
     }
   } catch (const std::exception& e) {

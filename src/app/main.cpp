@@ -4,12 +4,12 @@
 #include <clocale>
 #include <cstdlib>
 
-#include "app/placeholder_table_window.h"
 #include "app/providers.h"
 #include "app/settings_store.h"
 #include "platform/ui/operation_guard.h"
 #include "platform/ui/qt_ui.h"
 #include "windows/connection/form1.h"
+#include "windows/tables/form2.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ int main(int argc, char* argv[]) {
   ui::QtUi ui;
   app::SettingsStore settings;
   windows::Form1 form1(ui, settings);
-  app::PlaceholderTableWindow table_window(&form1);
+  windows::Form2 table_window(ui, form1, &form1);
   form1.SetTableWindow(&table_window);
   form1.SetUnloadAction(EndProgram);
   table_window.SetUnloadAction(EndProgram);

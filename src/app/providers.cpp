@@ -3,6 +3,9 @@
 #if QUILLOMAR_HAVE_ADO_ODBC
 #include "ado/odbc/odbc_provider.h"
 #endif
+#if QUILLOMAR_HAVE_ADO_FOXPRO
+#include "ado/foxpro/foxpro_provider.h"
+#endif
 
 namespace app {
 
@@ -10,7 +13,9 @@ void RegisterProviders() {
 #if QUILLOMAR_HAVE_ADO_ODBC
   ado::odbc::RegisterOdbcProvider();
 #endif
-  // The FoxPro provider registers here once it is built in.
+#if QUILLOMAR_HAVE_ADO_FOXPRO
+  ado::foxpro::RegisterFoxproProvider();
+#endif
 }
 
 }  // namespace app

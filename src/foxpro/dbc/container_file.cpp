@@ -12,6 +12,9 @@
 namespace foxpro::dbc {
 namespace {
 
+// Larger blocks than FoxPro ever uses are read, but not written to.
+constexpr std::uint32_t kMaxWritableBlockSize = 65536;
+
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
@@ -224,9 +227,12 @@ Status ContainerFile::ReadProperties(const ObjectRow& row, PropertyList* out) {
 
 Status ContainerFile::AppendMemo(const std::string& data, std::uint32_t* block) {
   std::uint64_t offset = std::uint64_t{next_free_} * block_size_;
-  if (offset < fpt::kHeaderSize) {
-    return Status::Corruption(memo_name_ + ": next free block " + std::to_string(next_free_) +
-                              " lies inside the header");
+  std::string where = memo_name_ + ": next free block " + std::to_string(next_free_);
+  if (offset < fpt::kHeaderSize) return Status::Corruption(where + " lies inside the header");
+  // The last memo is not padded, so next-free may point up to one block
+  // past the end of the file, never further.
+  if (block_size_ > kMaxWritableBlockSize || offset >= memo_size_ + block_size_) {
+    return Status::Corruption(where + " lies past the end of the file");
   }
   std::uint64_t blocks = (fpt::kBlockHeaderSize + data.size() + block_size_ - 1) / block_size_;
   if (next_free_ + blocks > std::numeric_limits<std::uint32_t>::max()) {
@@ -318,14 +324,15 @@ Status ContainerFile::Append(const std::vector<NewObject>& objects,
   return Status::Ok();
 }
 
-Status ContainerFile::MarkDeleted(const std::vector<std::uint32_t>& records) {
+Status ContainerFile::MarkDeleted(const std::vector<std::uint32_t>& records, bool deleted) {
+  const char flag = deleted ? dbf::kRecordDeleted : dbf::kRecordActive;
   for (std::uint32_t record : records) {
     if (record == 0 || record > rows_.size()) {
       return Status::InvalidArgument(file_name_ + ": no row " + std::to_string(record));
     }
     std::uint64_t at = header_length_ + std::uint64_t{record - 1} * record_length_;
-    FOXPRO_RETURN_IF_ERROR(file_->WriteAt(at, std::string_view("*", 1)).WithContext(file_name_));
-    rows_[record - 1].deleted = true;
+    FOXPRO_RETURN_IF_ERROR(file_->WriteAt(at, std::string_view(&flag, 1)).WithContext(file_name_));
+    rows_[record - 1].deleted = deleted;
   }
   return Status::Ok();
 }

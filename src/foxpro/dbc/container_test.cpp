@@ -170,7 +170,11 @@ TEST(ContainerIndex, StrOfIdAndLowerFollowFoxPro) {
     std::string lower;
   } lowers[] = {{"OrderDetails_9", 0x03, "orderdetails_9"},
                 {"\xC0\xD7\xDE\x8A\x9F", 0x03, "\xE0\xD7\xFE\x9A\xFF"},
-                {"\xC0\xC9", 0xC9, "\xC0\xC9"}};
+                {"\xC0\xC9\xA8", 0xC9, "\xE0\xE9\xB8"},  // 1251: А Й Ё
+                {"\x8A\xA3\xC8", 0xC8, "\x9A\xB3\xE8"},  // 1250: Š Ł Č
+                {"\xC1\xA2", 0xCB, "\xE1\xDC"},          // 1253: Α Ά
+                {"AB\x83\x41", 0x7B, "ab\x83\x41"},      // 932: trail byte 'A' kept
+                {"\x80\x8E", 0x65, "\xA0\xAE"}};         // 866: А О
   for (const LowerCase& c : lowers) EXPECT_EQ(LowerInCodePage(c.text, c.mark), c.lower);
 }
 
@@ -249,6 +253,28 @@ TEST_F(ContainerWriteTest, DeletedRowsLeaveTheIndex) {
   EXPECT_TRUE(again->rows()[6].deleted);
   for (const auto& [tag, keys] : IndexKeys(fs_.GetFile("/db/Blank.dcx"))) {
     EXPECT_EQ(keys.size(), 5u) << tag;
+  }
+}
+
+TEST_F(ContainerWriteTest, RefusesToAppendPastADamagedNextFreePointer) {
+  struct Case {
+    const char* what;
+    std::uint32_t next_free;
+    std::uint32_t block_size;
+  } cases[] = {{"inside the header", 3, 64},
+               {"far past the end", 0x00FFFFFF, 64},
+               {"huge blocks", 2, 0x40000000}};
+  for (const Case& c : cases) {
+    SetUp();
+    std::string dct = fs_.GetFile("/db/Blank.dct");
+    bytes::PutBe32(dct.data(), c.next_free);
+    bytes::PutBe32(dct.data() + 4, c.block_size);
+    fs_.SetFile("/db/Blank.dct", dct);
+    std::unique_ptr<ContainerFile> container;
+    ASSERT_TRUE(Open(true, &container).ok()) << c.what;
+    std::vector<std::int32_t> ids;
+    EXPECT_TRUE(container->Append(TwoObjects(), &ids).IsCorruption()) << c.what;
+    EXPECT_EQ(fs_.GetFile("/db/Blank.dct").size(), dct.size()) << c.what;
   }
 }
 

@@ -158,6 +158,11 @@ Result<TableLocation> Database::Locate(const std::string& name) {
   std::string encoded;
   if (!ToContainerText(name, &encoded).ok()) return Status::NotFound(not_found);
   const ObjectRow* row = FindObject(encoded);
+  if (row == nullptr) {
+    // Another program may have added it since the container was read.
+    FOXPRO_RETURN_IF_ERROR(Reload(false));
+    row = FindObject(encoded);
+  }
   if (row == nullptr) return Status::NotFound(not_found);
   if (row->type == kTypeView) {
     return Status::NotSupported("'" + name + "' is a view; only tables can be read.");
@@ -174,51 +179,31 @@ Result<TableLocation> Database::Locate(const std::string& name) {
   return location;
 }
 
-Status Database::CreateTable(const std::string& name, const std::vector<NewField>& fields,
-                             std::uint8_t codepage_mark) {
-  // 1. Check the names before touching anything.
+Status Database::EncodeNames(const std::string& name, const std::vector<NewField>& fields,
+                             std::string* table_name, std::vector<std::string>* long_names) const {
   FOXPRO_RETURN_IF_ERROR(CheckName(name, "table"));
   if (fields.empty()) return Status::InvalidArgument("A table needs at least one field.");
-  FOXPRO_RETURN_IF_ERROR(Reload(true));
-  std::string table_name;
-  FOXPRO_RETURN_IF_ERROR(ToContainerText(name, &table_name));
-  if (table_name.size() > kMaxObjectName) {
+  FOXPRO_RETURN_IF_ERROR(ToContainerText(name, table_name));
+  if (table_name->size() > kMaxObjectName) {
     return Status::InvalidArgument("table name '" + name + "' is longer than 128 characters.");
   }
-  std::vector<std::string> long_names;
+  long_names->clear();
   for (const NewField& field : fields) {
     FOXPRO_RETURN_IF_ERROR(CheckName(field.long_name, "field"));
     std::string encoded;
     FOXPRO_RETURN_IF_ERROR(ToContainerText(field.long_name, &encoded));
     encoded = LowerInCodePage(encoded, container_->codepage_mark());
-    if (std::find(long_names.begin(), long_names.end(), encoded) != long_names.end()) {
+    if (std::find(long_names->begin(), long_names->end(), encoded) != long_names->end()) {
       return Status::InvalidArgument("Field name '" + field.long_name + "' is duplicated.");
     }
-    long_names.push_back(std::move(encoded));
+    long_names->push_back(std::move(encoded));
   }
-  // 2. The name must be free in the container and beside it.
-  if (FindObject(table_name) != nullptr) {
-    return Status::AlreadyExists("Table '" + name + "' already exists in the database.");
-  }
-  std::string file = AsciiLower(name) + ".dbf";
-  if (!FindInFolder(fs_, folder_, file).empty()) {
-    return Status::AlreadyExists("File '" + file + "' already exists.");
-  }
-  // 3. The table file, linked back to the container.
-  TableSpec spec;
-  std::vector<std::string> short_names = ShortNamesForContainer(long_names);
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    spec.fields.push_back(fields[i].spec);
-    spec.fields.back().name = short_names[i];
-  }
-  spec.codepage_mark = codepage_mark;
-  spec.backlink = AsciiLower(container_->file_name());
-  std::string dbf_path = JoinPath(folder_, file);
-  {
-    Result<std::unique_ptr<Table>> table = Table::Create(fs_, dbf_path, spec);
-    if (!table.ok()) return table.status();
-  }
-  // 4. The Table and Field objects, then the index that finds them.
+  return Status::Ok();
+}
+
+Status Database::AddObjects(const std::string& table_name, const std::string& file,
+                            const std::vector<std::string>& long_names,
+                            const std::string& dbf_path) {
   TableProperties properties;
   if (!ToContainerText(file, &properties.path).ok()) properties.path = file;
   std::int32_t table_id = container_->next_object_id();
@@ -245,6 +230,39 @@ Status Database::CreateTable(const std::string& name, const std::vector<NewField
     }
   }
   return indexed;
+}
+
+Status Database::CreateTable(const std::string& name, const std::vector<NewField>& fields,
+                             std::uint8_t codepage_mark) {
+  // 1. Check the names, then read the container afresh for writing.
+  std::string table_name;
+  std::vector<std::string> long_names;
+  FOXPRO_RETURN_IF_ERROR(EncodeNames(name, fields, &table_name, &long_names));
+  FOXPRO_RETURN_IF_ERROR(Reload(true));
+  // 2. The name must be free in the container and beside it.
+  if (FindObject(table_name) != nullptr) {
+    return Status::AlreadyExists("Table '" + name + "' already exists in the database.");
+  }
+  std::string file = AsciiLower(name) + ".dbf";
+  if (!FindInFolder(fs_, folder_, file).empty()) {
+    return Status::AlreadyExists("File '" + file + "' already exists.");
+  }
+  // 3. The table file, linked back to the container.
+  TableSpec layout;
+  std::vector<std::string> short_names = ShortNamesForContainer(long_names);
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    layout.fields.push_back(fields[i].spec);
+    layout.fields.back().name = short_names[i];
+  }
+  layout.codepage_mark = codepage_mark;
+  layout.backlink = AsciiLower(container_->file_name());
+  std::string dbf_path = JoinPath(folder_, file);
+  {
+    Result<std::unique_ptr<Table>> table = Table::Create(fs_, dbf_path, layout);
+    if (!table.ok()) return table.status();
+  }
+  // 4. The Table and Field objects, then the index that finds them.
+  return AddObjects(table_name, file, long_names, dbf_path);
 }
 
 std::vector<std::uint32_t> Database::RowsToDrop(const ObjectRow& table) {
@@ -288,8 +306,15 @@ Status Database::DropTable(const std::string& name) {
   FOXPRO_RETURN_IF_ERROR(TablePath(*table, &dbf_path));
   // The Table row goes first: from then on nobody finds the table, and any
   // rows left behind by an interruption are orphans FoxPro ignores.
-  FOXPRO_RETURN_IF_ERROR(container_->MarkDeleted(RowsToDrop(*table)));
-  FOXPRO_RETURN_IF_ERROR(RebuildIndex());
+  std::vector<std::uint32_t> records = RowsToDrop(*table);
+  Status dropped = container_->MarkDeleted(records);
+  if (dropped.ok()) dropped = RebuildIndex();
+  if (!dropped.ok()) {
+    // Bring the rows back so that they agree with the index as it is.
+    std::reverse(records.begin(), records.end());
+    if (container_->MarkDeleted(records, false).ok()) (void)RebuildIndex();
+    return dropped;
+  }
   RemoveTableFiles(dbf_path);
   return Status::Ok();
 }

@@ -61,6 +61,14 @@ class Database : public Catalog {
   Database(FileSystem* fs, std::string path) : fs_(fs), path_(std::move(path)) {}
 
   Status Reload(bool writable);
+  // Checks a new table's name and long field names and converts them to
+  // the container's code page (field names lower case).
+  Status EncodeNames(const std::string& name, const std::vector<NewField>& fields,
+                     std::string* table_name, std::vector<std::string>* long_names) const;
+  // Appends the Table and Field objects of a created table file and
+  // rebuilds the index; takes the table back out when that fails.
+  Status AddObjects(const std::string& table_name, const std::string& file,
+                    const std::vector<std::string>& long_names, const std::string& dbf_path);
   Status ToContainerText(const std::string& utf8, std::string* out) const;
   std::string ToUtf8(const std::string& bytes) const;
   // The live Table or View row named `name` (container bytes), or null.
@@ -74,6 +82,14 @@ class Database : public Catalog {
   std::string folder_;
   std::unique_ptr<ContainerFile> container_;
 };
+
+// Writes a new, empty container at `dbc_path` with its .dct and .dcx (same
+// base name, extensions in the letter case of the .dbc's), as FoxPro 9
+// creates one: the five standard rows and the Database object's properties.
+// `codepage_mark` is the code page of object names (1252 by default).
+// AlreadyExists when any of the three files exists; on failure none is left.
+Status CreateContainer(FileSystem* fs, const std::string& dbc_path,
+                       std::uint8_t codepage_mark = 0x03);
 
 // FoxPro's 10-character field names for a container table's long names:
 // the first 10 characters upper-cased (characters other than letters,

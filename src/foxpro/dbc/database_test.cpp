@@ -392,6 +392,70 @@ TEST_F(DatabaseWriteTest, FailedCreateLeavesAConsistentContainer) {
   }
 }
 
+// A new container is FoxPro's blank container: the same table bytes (but
+// for the date), the same Database properties and the same index.
+TEST(NewContainer, EqualsFoxProsBlankContainer) {
+  if (!HaveFixtures()) GTEST_SKIP() << "FoxPro fixtures are absent (" << kVfp << ")";
+  MemFileSystem mem;
+  mem.AddDirectory("/new");
+  ASSERT_TRUE(CreateContainer(&mem, "/new/Blank.dbc").ok());
+  std::string ours = mem.GetFile("/new/Blank.dbc");
+  std::string theirs = ReadFile(kVfp + "vfpefprovider-blank/Blank.dbc");
+  ASSERT_EQ(ours.size(), theirs.size() + 1);  // ours ends with the end-of-file byte
+  EXPECT_EQ(ours.back(), '\x1a');
+  EXPECT_EQ(ours.substr(4, theirs.size() - 4), theirs.substr(4));
+  std::string dct = mem.GetFile("/new/Blank.dct");
+  std::string blank_dct = ReadFile(kVfp + "vfpefprovider-blank/Blank.dct");
+  EXPECT_EQ(dct.substr(4, 508), blank_dct.substr(4, 508));
+  EXPECT_EQ(dct.substr(512), blank_dct.substr(512, 8 + 35));
+  EXPECT_EQ(dct.substr(0, 4), std::string("\0\0\0\x09", 4));
+  ExpectIndexMatchesRows(&mem, "/new/Blank.dbc", "/new/Blank.dcx");
+
+  EXPECT_TRUE(CreateContainer(&mem, "/new/BLANK.DBC").IsAlreadyExists());
+  Result<std::unique_ptr<Database>> db = Database::Open(&mem, "/new/Blank.dbc");
+  ASSERT_TRUE(db.ok());
+  ASSERT_TRUE((*db)->CreateTable("first", {Field("id", 'I')}, 0x03).ok());
+  EXPECT_EQ(Names(**db, CatalogEntry::Kind::kTable), std::vector<std::string>{"first"});
+}
+
+TEST(NewContainer, FailedCreateLeavesNothing) {
+  for (int fail_at = 1; fail_at <= 4; ++fail_at) {
+    MemFileSystem mem;
+    mem.AddDirectory("/new");
+    mem.FailWrite(fail_at);
+    Status s = CreateContainer(&mem, "/new/x.DBC");
+    mem.FailWrite(0);
+    std::vector<DirectoryEntry> entries;
+    ASSERT_TRUE(mem.List("/new", &entries).ok());
+    EXPECT_EQ(entries.size(), s.ok() ? 3u : 0u) << "failing write " << fail_at;
+  }
+}
+
+TEST_F(DatabaseWriteTest, FailedDropLeavesTheTableWholeOrGone) {
+  for (int fail_at = 1; fail_at <= 40; ++fail_at) {
+    SetUp();
+    auto db = Open();
+    ASSERT_NE(db, nullptr);
+    mem_->FailWrite(fail_at);
+    Status s = db->DropTable("contacts");
+    mem_->FailWrite(0);
+    SCOPED_TRACE("failing write " + std::to_string(fail_at) + ": " + s.ToString());
+    auto again = Open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Locate("contacts").ok(), !s.ok());
+    EXPECT_EQ(mem_->HasFile("/db/contacts.dbf"), !s.ok());
+    std::unique_ptr<ContainerFile> c;
+    ASSERT_TRUE(ContainerFile::Open(mem_.get(), "/db/FOXPRO-DB-TEST.DBC", false, &c).ok());
+    std::size_t live = 0;
+    for (const ObjectRow& row : c->rows()) {
+      if (!row.deleted) ++live;
+    }
+    EXPECT_EQ(live, s.ok() ? 56u - 34u : 56u);  // 34: the table, 29 fields, 2 indexes, 2 relations
+    ExpectIndexMatchesRows(mem_.get(), "/db/FOXPRO-DB-TEST.DBC", "/db/FOXPRO-DB-TEST.DCX");
+    if (s.ok()) break;
+  }
+}
+
 // The real file system, in a temporary folder, with upper-case companions.
 TEST(DatabaseOnDisk, CreatesAndDropsBesideTheContainer) {
   if (!HaveFixtures()) GTEST_SKIP() << "FoxPro fixtures are absent (" << kVfp << ")";

@@ -3,11 +3,15 @@
 // exactly what the server received.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "ado/provider.h"
+#include "db/catalog.h"
 #include "platform/ui/operation_guard.h"
 #include "windows/tables/testing/form2_fixture.h"
+#include "windows/tables/testing/recording_list.h"
 
 namespace windows::testing {
 namespace {
@@ -273,6 +277,63 @@ TEST_F(Form2Test, RenameWithTheSqlSideDownReportsOpenAndStatement) {
   Click(7);
   EXPECT_EQ(ReportLines(), (std::vector<int>{106, 122}));
   EXPECT_EQ(Names(List2()), (Strings{"orders"}));
+}
+
+}  // namespace
+}  // namespace windows::testing
+
+namespace windows::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FoxproDeleteTest : public Form2Test {
+ protected:
+  void SetUp() override {
+    if (ado::FindProvider("vfpoledb.1") == nullptr) {
+      GTEST_SKIP() << "the FoxPro provider (vfpoledb.1) is not built in yet";
+    }
+  }
+  const std::string vfp_ = std::string(QUILLOMAR_FIXTURES) + "/vfp";
+};
+
+TEST_F(FoxproDeleteTest, DropsSelectedFreeTablesIncludingNamesWithBlanks) {
+  const fs::path folder = program_dir_.filePath("free").toStdString();
+  fs::create_directories(folder);
+  for (const char* name : {"orders.dbf", "my table.dbf", "keep.dbf"}) {
+    fs::copy_file(vfp_ + "/foxbin2prg/encuestas.dbf", folder / name);
+  }
+  fields_.option1 = false;
+  fields_.text2 = folder.string();
+  Fill(List1(), {"orders", "my table", "keep"});
+  Select(List1(), {"orders", "my table"});
+  MakeCurrent(List1(), "orders");
+  Click(1);
+  EXPECT_TRUE(Reports().empty()) << (Reports().empty() ? "" : Reports()[0].description);
+  EXPECT_EQ(Names(List1()), (std::vector<std::string>{"keep"}));
+  EXPECT_FALSE(fs::exists(folder / "orders.dbf"));
+  EXPECT_FALSE(fs::exists(folder / "my table.dbf"));
+  EXPECT_TRUE(fs::exists(folder / "keep.dbf"));
+}
+
+TEST_F(FoxproDeleteTest, DropsTablesOfTheContainerNamedAtTheClick) {
+  const fs::path folder = program_dir_.filePath("northwind").toStdString();
+  fs::copy(vfp_ + "/vfpefprovider-northwind", folder);
+  fields_.option1 = true;
+  fields_.text1 = (folder / "northwind.dbc").string();
+  Fill(List1(), {"Region", "Shippers", "Orders"});
+  Select(List1(), {"Region", "Shippers"});
+  MakeCurrent(List1(), "Orders");
+  Click(1);
+  EXPECT_TRUE(Reports().empty()) << (Reports().empty() ? "" : Reports()[0].description);
+  EXPECT_EQ(Names(List1()), (std::vector<std::string>{"Orders"}));
+  // The container no longer lists them.
+  RecordingList after;
+  db::ListFoxproTables(after, db::FoxproConnectionString(fields_), nullptr);
+  for (const auto& name : after.names()) {
+    EXPECT_NE(name == "Region" || name == "region" || name == "Shippers" || name == "shippers", true)
+        << name;
+  }
 }
 
 }  // namespace

@@ -21,8 +21,19 @@ QCollator TableNameCollator() {
   return collator;
 }
 
+namespace {
+
+// In the C locale Qt's collation key is the text's bytes, letter case
+// included; keying the case-folded text keeps the order case-insensitive.
+QCollatorSortKey KeyOf(const QString& text, const QCollator& collator) {
+  if (collator.locale().language() == QLocale::C) return collator.sortKey(text.toCaseFolded());
+  return collator.sortKey(text);
+}
+
+}  // namespace
+
 TableItem::TableItem(const std::string& name, const QCollator& collator)
-    : QListWidgetItem(DisplayText(name)), name_(name), key_(collator.sortKey(text())) {}
+    : QListWidgetItem(DisplayText(name)), name_(name), key_(KeyOf(text(), collator)) {}
 
 bool TableItem::operator<(const QListWidgetItem& other) const {
   if (const auto* table_item = dynamic_cast<const TableItem*>(&other)) {

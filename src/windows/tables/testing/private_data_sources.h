@@ -30,6 +30,9 @@ class PrivateDataSources {
   // The private data source name for `server`, or "" when its server is not
   // available (the caller skips).
   const std::string& Name(Server server) const;
+  // The private database: the SQLite file's path, or the server database's
+  // name.
+  const std::string& Database(Server server) const { return databases_[static_cast<int>(server)]; }
   // Why a server is unavailable ("" when all are).
   const std::string& error() const { return error_; }
 

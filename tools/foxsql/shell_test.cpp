@@ -1,0 +1,93 @@
+// foxsql as a user runs it: arguments, standard input, CSV output, exit
+// statuses.
+#include "shell.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace foxsql {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/foxsql_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  int Run(std::vector<std::string> args, const std::string& input = "") {
+    std::istringstream in(input);
+    out_.str("");
+    err_.str("");
+    return RunShell(args, in, out_, err_);
+  }
+
+  std::string folder_;
+  std::ostringstream out_, err_;
+};
+
+TEST_F(ShellTest, StatementsFromArgumentsGiveCsv) {
+  ASSERT_EQ(
+      Run({folder_, "CREATE TABLE t (a C(10) NULL, b N(6,2), c M, d L, e T)",
+           "INSERT INTO t VALUES('x,y', 1.5, 'say \"hi\"\r\nbye', .T., '2024-01-02 03:04:05.006')",
+           "INSERT INTO t VALUES(NULL, -2, '', .F., '')", "SELECT * FROM t"}),
+      kExitOk)
+      << err_.str();
+  EXPECT_EQ(out_.str(),
+            "a,b,c,d,e\r\n"
+            "\"x,y\",1.50,\"say \"\"hi\"\"\r\nbye\",True,2024-01-02 03:04:05.006\r\n"
+            ",-2.00,\"\",False,\r\n");
+}
+
+TEST_F(ShellTest, StatementsFromStandardInput) {
+  std::string script =
+      "CREATE TABLE t (a M);\n"
+      "INSERT INTO t VALUES('two\nlines; and a semicolon')\n"
+      ".tables\n"
+      ".schema t\n"
+      "select * from t\n";
+  ASSERT_EQ(Run({folder_}, script), kExitOk) << err_.str();
+  EXPECT_EQ(out_.str(),
+            "table_type,table_name\r\nTABLE,t\r\n"
+            "field,long_name,type,width,decimals,null,binary,autoinc\r\n"
+            "A,,M,4,0,True,False,False\r\n"
+            "a\r\n\"two\nlines; and a semicolon\"\r\n");
+}
+
+TEST_F(ShellTest, ExitStatuses) {
+  EXPECT_EQ(Run({}), kExitUsage);
+  EXPECT_NE(err_.str().find("PATH"), std::string::npos);
+  EXPECT_EQ(Run({"--bogus"}), kExitUsage);
+  EXPECT_EQ(Run({"--help"}), kExitOk);
+  EXPECT_NE(out_.str().find("null value is an empty"), std::string::npos);
+  EXPECT_EQ(Run({folder_, "SELECT * FROM nothing", "CREATE TABLE ok (a I)"}), kExitStatementFailed);
+  EXPECT_EQ(err_.str(), "foxsql: File 'nothing.dbf' does not exist.\n");
+  EXPECT_TRUE(fs::exists(folder_ + "/ok.dbf"));
+  EXPECT_EQ(Run({folder_ + "/missing"}), kExitStatementFailed);
+  EXPECT_EQ(Run({folder_, ".unknown"}), kExitStatementFailed);
+}
+
+TEST(SplitScript, QuotesKeepLineBreaksAndSemicolons) {
+  EXPECT_EQ(SplitScript("a;b\nc\n\n  .tables\nd 'x;\ny' e;"),
+            (std::vector<std::string>{"a;", "b", "c", ".tables", "d 'x;\ny' e;"}));
+  EXPECT_EQ(SplitScript("INSERT INTO [a;b] VALUES('it''s;')"),
+            (std::vector<std::string>{"INSERT INTO [a;b] VALUES('it''s;')"}));
+}
+
+TEST(CsvField, QuotesOnlyWhenNeeded) {
+  EXPECT_EQ(CsvField("plain"), "plain");
+  EXPECT_EQ(CsvField(""), "\"\"");
+  EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+  EXPECT_EQ(CsvField("q\"q"), "\"q\"\"q\"");
+  EXPECT_EQ(CsvField(" lead"), "\" lead\"");
+}
+
+}  // namespace
+}  // namespace foxsql
