@@ -259,6 +259,40 @@ TEST(FixtureTables, ValuesMatchDbfread) {
   EXPECT_GT(compared, 20000);
 }
 
+// Appending to a FoxPro 2.x table keeps its 10-digit memo pointers.
+TEST(FixtureTables, AppendToFoxPro2TableWritesAsciiMemoPointer) {
+  REQUIRE_FIXTURES();
+  char pattern[] = "/tmp/foxpro_f5_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  std::string folder = pattern;
+  fs::copy(FixtureDir() + "/infused-dbf/dbase_f5.dbf", folder + "/f5.dbf");
+  fs::copy(FixtureDir() + "/infused-dbf/dbase_f5.fpt", folder + "/f5.fpt");
+  auto table = Table::Open(DefaultFileSystem(), folder + "/f5.dbf", OpenOptions{true, 850});
+  ASSERT_TRUE(table.ok()) << table.status().ToString();
+  std::uint32_t before = (*table)->record_count();
+  Record record;
+  ASSERT_TRUE((*table)->ReadRecord(0, &record).ok());
+  int memo = (*table)->FindField("OBSE");
+  ASSERT_GE(memo, 0);
+  record.values[static_cast<std::size_t>(memo)] = Value::Text("nou penedès");
+  // Blank dates and numbers read as null; written back they are blanks again.
+  for (std::size_t f = 0; f < record.values.size(); ++f) {
+    if (record.values[f].is_null()) record.values[f] = Value::Text("");
+  }
+  Status appended = (*table)->Append(record.values);
+  ASSERT_TRUE(appended.ok()) << appended.ToString();
+  auto reopened = Table::Open(DefaultFileSystem(), folder + "/f5.dbf", OpenOptions{false, 850});
+  ASSERT_TRUE(reopened.ok());
+  ASSERT_EQ((*reopened)->record_count(), before + 1);
+  Record last;
+  ASSERT_TRUE((*reopened)->ReadRecord(before, &last).ok());
+  EXPECT_EQ(last.values[static_cast<std::size_t>(memo)], Value::Text("nou penedès"));
+  std::map<std::string, std::string> theirs;
+  ASSERT_TRUE(DumpWithDbfread(folder + "/f5.dbf", "cp850", &theirs));
+  EXPECT_EQ(theirs[std::to_string(before) + "\tOBSE"], "S:nou penedès");
+  fs::remove_all(folder);
+}
+
 // Tables this engine writes read back with equal values in python3-dbfread.
 TEST(WrittenTables, ReadByDbfreadWithEqualValues) {
   if (!fs::exists("/usr/bin/python3")) GTEST_SKIP() << "/usr/bin/python3 not found; skipped";
