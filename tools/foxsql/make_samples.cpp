@@ -21,7 +21,8 @@ const char* const kStatements[] = {
     "'2021-11-30', .F., 'Account on hold.\r\nCall before shipping.')",
     "INSERT INTO customers VALUES(4, 'Königlich Essen', 'Brandenburg', 'Germany', NULL, NULL, .T., "
     "'It''s a new customer.')",
-    "INSERT INTO customers VALUES(5, 'Frères Dupont', 'Lyon', 'France', 310, '2023-01-09', NULL, '')",
+    "INSERT INTO customers VALUES(5, 'Frères Dupont', 'Lyon', 'France', 310, '2023-01-09', NULL, "
+    "'')",
     "CREATE TABLE products (id I NOT NULL, name V(40), price Y, weight B(3), stock I, added D, "
     "discontinued L, description M)",
     "INSERT INTO products VALUES(1, 'Chai', 18, 0.5, 39, '2018-05-02', .F., 'Tea from India.')",

@@ -15,7 +15,6 @@ namespace {
 
 namespace fx = ::foxpro;
 
-
 constexpr char kHelp[] =
     "Usage: foxsql PATH [STATEMENT...]\n"
     "\n"
@@ -135,9 +134,8 @@ fx::Status RunSelect(fx::sql::Database* db, const std::string& sql, std::ostream
 fx::Status RunTables(fx::sql::Database* db, std::ostream& out) {
   std::vector<fx::CatalogEntry> entries;
   FOXPRO_RETURN_IF_ERROR(db->catalog().List(&entries));
-  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-    return Lower(a.name) < Lower(b.name);
-  });
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const auto& a, const auto& b) { return Lower(a.name) < Lower(b.name); });
   PrintRow({"table_type", "table_name"}, out);
   for (const auto& entry : entries) {
     PrintRow({entry.kind == fx::CatalogEntry::Kind::kView ? "VIEW" : "TABLE", CsvField(entry.name)},

@@ -432,6 +432,10 @@ Status EncodeDateTime(const FieldInfo& field, const Value& value, char* bytes) {
 }
 
 Status EncodeNumber(const FieldInfo& field, const Value& value, char* bytes) {
+  if (value.kind() == Value::Kind::kText && value.text().empty()) {
+    BlankField(field, bytes);
+    return Status::Ok();
+  }
   bool ok = false;
   std::string text = NumberText(value, &ok);
   if (!ok) return TypeMismatch(field, value);

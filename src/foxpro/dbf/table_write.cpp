@@ -326,7 +326,16 @@ Status Table::Append(const std::vector<Value>& values) {
   if (!memos.empty()) {
     FOXPRO_RETURN_IF_ERROR(impl.memo->AppendBatch(&memos));
     for (std::size_t k = 0; k < memos.size(); ++k) {
-      PutLittleEndian32(memos[k].block, record.data() + fields_[memo_fields[k]].offset);
+      const FieldInfo& field = fields_[memo_fields[k]];
+      char* pointer = record.data() + field.offset;
+      if (HasAsciiMemoPointer(field)) {
+        // FoxPro 2.x and dBase: the block number in right-justified digits.
+        std::string digits = std::to_string(memos[k].block);
+        std::memset(pointer, ' ', field.width);
+        std::memcpy(pointer + field.width - digits.size(), digits.data(), digits.size());
+      } else {
+        PutLittleEndian32(memos[k].block, pointer);
+      }
     }
   }
   // 2. The record and the end-of-file byte, past the counted records.
