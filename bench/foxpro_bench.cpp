@@ -45,7 +45,9 @@ struct Timing {
 double CpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -127,7 +129,8 @@ Layout ReadLayout(const std::string& dbf) {
   Layout layout;
   layout.header_length = (*table)->header().header_length;
   layout.record_length = (*table)->header().record_length;
-  layout.memo_offset = (*table)->fields()[static_cast<std::size_t>((*table)->FindField("m"))].offset;
+  layout.memo_offset =
+      (*table)->fields()[static_cast<std::size_t>((*table)->FindField("m"))].offset;
   return layout;
 }
 
@@ -135,8 +138,7 @@ Layout ReadLayout(const std::string& dbf) {
 Timing InsertThroughProvider(const std::string& folder, std::int64_t rows) {
   ado::Connection connection;
   connection.Open("Provider=vfpoledb.1;Data Source=" + folder);
-  connection.Execute(
-      "CREATE TABLE bench (c C(20), n N(12,2), i I, y Y, d D, t T, l L, m M)");
+  connection.Execute("CREATE TABLE bench (c C(20), n N(12,2), i I, y Y, d D, t T, l L, m M)");
   Stopwatch watch;
   for (std::int64_t i = 0; i < rows; ++i) connection.Execute(InsertFor(i));
   return watch.Elapsed();
@@ -153,7 +155,8 @@ Timing AppendRaw(const std::string& source, const std::string& target, const Lay
   int fpt = open(memo_path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
   if (in < 0 || dbf < 0 || fpt < 0) Fail("cannot open the raw table files");
   std::string header(layout.header_length, '\0');
-  if (pread(in, header.data(), header.size(), 0) != static_cast<ssize_t>(header.size())) Fail("read");
+  if (pread(in, header.data(), header.size(), 0) != static_cast<ssize_t>(header.size()))
+    Fail("read");
   std::memset(header.data() + 4, 0, 4);
   WriteAt(dbf, 0, header.data(), header.size());
   WriteAt(dbf, header.size(), "\x1A", 1);
@@ -170,8 +173,9 @@ Timing AppendRaw(const std::string& source, const std::string& target, const Lay
   for (std::int64_t i = 0; i < rows; ++i) {
     const std::size_t slot = static_cast<std::size_t>(i % kChunk) * layout.record_length;
     if (slot == 0) {
-      (void)pread(in, chunk.data(), chunk.size() - 1,
-                  static_cast<off_t>(layout.header_length + i * std::int64_t{layout.record_length}));
+      (void)pread(
+          in, chunk.data(), chunk.size() - 1,
+          static_cast<off_t>(layout.header_length + i * std::int64_t{layout.record_length}));
     }
     const std::string memo = MemoFor(i);
     block.assign(8, '\0');
@@ -187,7 +191,7 @@ Timing AppendRaw(const std::string& source, const std::string& target, const Lay
     char* record = chunk.data() + slot;
     std::memcpy(record + layout.memo_offset, &pointer, 4);
     const char saved = record[layout.record_length];  // the next record's deletion flag
-    record[layout.record_length] = '\x1A';  // end-of-file byte written with the record
+    record[layout.record_length] = '\x1A';            // end-of-file byte written with the record
     WriteAt(dbf, layout.header_length + static_cast<std::uint64_t>(i) * layout.record_length,
             record, layout.record_length + 1u);
     record[layout.record_length] = saved;
@@ -236,8 +240,8 @@ Timing ScanRaw(const std::string& dbf_path, const Layout& layout, std::int64_t r
   char first[1024];
   std::int64_t done = 0;
   while (done < rows) {
-    const auto n = static_cast<std::size_t>(std::min<std::int64_t>(
-        static_cast<std::int64_t>(per_read), rows - done));
+    const auto n = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(per_read), rows - done));
     const auto offset = static_cast<off_t>(layout.header_length + done * layout.record_length);
     if (pread(dbf, buffer.data(), n * layout.record_length, offset) < 0) Fail("read");
     for (std::size_t r = 0; r < n; ++r) {
@@ -264,9 +268,10 @@ Timing ScanRaw(const std::string& dbf_path, const Layout& layout, std::int64_t r
 
 void PrintRates(const char* what, std::int64_t rows, Timing ours, Timing raw) {
   const auto n = static_cast<double>(rows);
-  std::printf("%-7s provider %9.0f rows/s   raw %9.0f rows/s   ratio %.2fx (goal >= 0.50x)"
-              "   processor time ratio %.2fx\n",
-              what, n / ours.wall, n / raw.wall, raw.wall / ours.wall, raw.cpu / ours.cpu);
+  std::printf(
+      "%-7s provider %9.0f rows/s   raw %9.0f rows/s   ratio %.2fx (goal >= 0.50x)"
+      "   processor time ratio %.2fx\n",
+      what, n / ours.wall, n / raw.wall, raw.wall / ours.wall, raw.cpu / ours.cpu);
 }
 
 }  // namespace
@@ -293,7 +298,8 @@ int main(int argc, char** argv) {
   const Timing insert_ours = InsertThroughProvider(folder, rows);
   peak = std::max(peak, PeakMemoryKib());
   const Layout layout = ReadLayout(folder + "/bench.dbf");
-  const Timing insert_raw = AppendRaw(folder + "/bench.dbf", raw_folder + "/bench.dbf", layout, rows);
+  const Timing insert_raw =
+      AppendRaw(folder + "/bench.dbf", raw_folder + "/bench.dbf", layout, rows);
 
   std::uint64_t checksum = 0;
   ResetPeakMemory();

@@ -1,15 +1,18 @@
-// Appending to damaged memo files: a memo file whose header holds an absurd
-// next-free pointer or block size must be reported as damaged and left as
-// it was, never grown to gigabytes. Inputs found by the fuzzers.
+// Appending to damaged files: a memo file whose header holds an absurd
+// next-free pointer or block size, or a table whose header counts more
+// records than the file holds, must be reported as damaged and left as it
+// was, never grown to gigabytes. Inputs found by the fuzzers.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "foxpro/fpt/memo_file.h"
+#include "foxpro/sql/database.h"
 #include "temp_folder.h"
 
 namespace {
@@ -49,3 +52,33 @@ TEST(DamagedMemoAppend, NeverGrowsTheFileFarPastItsEnd) {
 }
 
 }  // namespace
+
+// A table whose header counts more records than the file holds (cut short,
+// or a damaged count): an INSERT must fail and leave the file as it was,
+// not write its record gigabytes past the end.
+TEST(DamagedTableAppend, RefusesAHeaderCountPastTheEndOfTheFile) {
+  const std::uint32_t counts[] = {3, 1000, 0xFFFF086Bu};  // the last one found by the fuzzer
+  for (std::uint32_t count : counts) {
+    SCOPED_TRACE(count);
+    engine_test::TempFolder folder;
+    {
+      auto database = foxpro::sql::Database::Open(foxpro::DefaultFileSystem(), folder.path());
+      ASSERT_TRUE(database.ok());
+      ASSERT_TRUE((*database)->Execute("CREATE TABLE t (a I, m M)").ok());
+      ASSERT_TRUE((*database)->Execute("INSERT INTO t VALUES (1, 'one')").ok());
+    }
+    const std::string path = folder.path() + "/t.dbf";
+    std::string bytes;
+    {
+      std::ifstream in(path, std::ios::binary);
+      bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    for (unsigned i = 0; i < 4; ++i) bytes[4 + i] = static_cast<char>(count >> (8 * i));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+
+    auto database = foxpro::sql::Database::Open(foxpro::DefaultFileSystem(), folder.path());
+    ASSERT_TRUE(database.ok());
+    EXPECT_FALSE((*database)->Execute("INSERT INTO t VALUES (2, 'two')").ok());
+    EXPECT_EQ(std::filesystem::file_size(path), bytes.size());
+  }
+}
