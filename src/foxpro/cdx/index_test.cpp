@@ -425,6 +425,18 @@ TEST_F(IndexTest, SurvivesRandomDamage) {
   }
 }
 
+TEST(IndexTags, ListsTheTagsOfAStructuralIndexOnDisk) {
+  std::string bytes;
+  REQUIRE_FIXTURE("vfpefprovider-northwind/categories.cdx", &bytes);
+  std::vector<TagInfo> tags;
+  Status s = ReadIndexTags(DefaultFileSystem(), kVfp + "vfpefprovider-northwind/categories.cdx",
+                           &tags);
+  ASSERT_TRUE(s.ok()) << s.ToString();
+  ASSERT_FALSE(tags.empty());
+  for (const TagInfo& tag : tags) EXPECT_FALSE(tag.name.empty());
+  EXPECT_TRUE(ReadIndexTags(DefaultFileSystem(), kVfp + "no-such.cdx", &tags).IsNotFound());
+}
+
 TEST(IndexBits, BitLengthMatchesFoxProCountWidths) {
   struct Case {
     std::uint64_t value;
