@@ -110,7 +110,7 @@ for target in $TARGETS; do
   mkdir -p "$found"
   echo "=== fuzz: $target (${SECONDS_PER_TARGET}s)"
   "$binary" "$corpus" -max_total_time="$SECONDS_PER_TARGET" -rss_limit_mb=2048 -timeout=10 \
-    -max_len=262144 -print_final_stats=1 -artifact_prefix="$found/" >"$WORK/$target.log" 2>&1
+    -max_len=65536 -print_final_stats=1 -artifact_prefix="$found/" >"$WORK/$target.log" 2>&1
   rc=$?
   ran=$((ran + 1))
   grep -E "^stat::number_of_executed_units|^#[0-9]+ *DONE" "$WORK/$target.log" | tail -1

@@ -4,6 +4,7 @@
 // each returned INSERT over a pipe; the parent kills it with SIGKILL after a
 // pseudo-random number of reports plus a pseudo-random pause, 50 times with
 // a fixed seed.
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,8 +17,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "foxpro/dbf/table.h"
 #include "foxpro/sql/database.h"

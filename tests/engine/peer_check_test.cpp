@@ -4,6 +4,7 @@
 // 1252, 1251 and 1250; the reader's values must equal what was inserted.
 // The comparison runs in peer_read.py / peer_read.pl; a reader that is not
 // installed skips its case.
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -11,8 +12,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "foxpro/sql/database.h"
 #include "temp_folder.h"
@@ -27,10 +26,10 @@ struct Column {
 };
 
 const Column kColumns[] = {
-    {"name", "C(24)", 'C', 0},  {"note", "C(12)", 'C', 0},    {"qty", "N(12,3)", 'N', 3},
-    {"ratio", "F(10,4)", 'F', 4}, {"cnt", "I", 'I', 0},         {"measure", "B(3)", 'B', 3},
-    {"price", "Y", 'Y', 4},     {"day", "D", 'D', 0},         {"moment", "T", 'T', 0},
-    {"flag", "L", 'L', 0},      {"memo", "M", 'M', 0},
+    {"name", "C(24)", 'C', 0},    {"note", "C(12)", 'C', 0}, {"qty", "N(12,3)", 'N', 3},
+    {"ratio", "F(10,4)", 'F', 4}, {"cnt", "I", 'I', 0},      {"measure", "B(3)", 'B', 3},
+    {"price", "Y", 'Y', 4},       {"day", "D", 'D', 0},      {"moment", "T", 'T', 0},
+    {"flag", "L", 'L', 0},        {"memo", "M", 'M', 0},
 };
 constexpr std::size_t kColumnCount = sizeof kColumns / sizeof kColumns[0];
 
@@ -43,7 +42,9 @@ struct Cell {
 };
 
 Cell Null() { return {"NULL", "", true}; }
-Cell Same(std::string literal, std::string expected) { return {std::move(literal), std::move(expected)}; }
+Cell Same(std::string literal, std::string expected) {
+  return {std::move(literal), std::move(expected)};
+}
 Cell Text(const std::string& text) {
   std::string literal = "'";
   for (char c : text) {
@@ -87,13 +88,12 @@ std::vector<std::vector<Cell>> Rows(const CodePageCase& page) {
        Same("-0.0001", "-0.0001"), Same("-2147483647", "-2147483647"), Same("-0.1", "-0.1"),
        Same("-922337.5807", "-922337.5807"), Same("'1899-12-30'", "1899-12-30"),
        Same("'1899-12-30 00:00:01'", "1899-12-30 00:00:01.000"), Same(".F.", "F"), Text(big_memo)},
-      {Text(""), Null(), Null(), Same("0", "0.0000"), Null(), Null(), Null(), Null(), Null(), Null(),
-       Null()},
+      {Text(""), Null(), Null(), Same("0", "0.0000"), Null(), Null(), Null(), Null(), Null(),
+       Null(), Null()},
       {Text("  lead and O'Brien"), Text(page.short_text.substr(0, 4)), Same("0", "0.000"),
        Same("99999.9999", "99999.9999"), Same("2147483647", "2147483647"), Same("1e100", "1e+100"),
        Same("123456789.1234", "123456789.1234"), Same("'9999-12-31'", "9999-12-31"),
-       Same("'9999-12-31 23:59:59.999'", "9999-12-31 23:59:59.999"), Same(".T.", "T"),
-       Text("")},
+       Same("'9999-12-31 23:59:59.999'", "9999-12-31 23:59:59.999"), Same(".T.", "T"), Text("")},
   };
 }
 
@@ -101,11 +101,20 @@ std::string JsonString(const std::string& s) {
   std::string out = "\"";
   for (char c : s) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      default:
+        out += c;
     }
   }
   return out + "\"";
@@ -202,10 +211,10 @@ TEST_P(PeerCheck, ReadsEveryValueTheEngineWrote) {
       const std::string expected = folder.path() + "/" + name + ".json";
       std::ofstream(expected, std::ios::binary) << ExpectedJson(page, rows);
       std::string output;
-      int status = RunCommand(std::string(peer.program) + " '" + peer.script + "' " +
-                                  peer.argument + " '" + folder.path() + "/" + name + ".dbf' '" +
-                                  expected + "'",
-                              &output);
+      int status =
+          RunCommand(std::string(peer.program) + " '" + peer.script + "' " + peer.argument + " '" +
+                         folder.path() + "/" + name + ".dbf' '" + expected + "'",
+                     &output);
       if (status == 77) GTEST_SKIP() << peer.name << " is not installed";
       EXPECT_EQ(status, 0) << output;
     }

@@ -1,11 +1,11 @@
 // The sample tables as the program sees them through the FoxPro provider:
 // every table opens, holds the rows the generator inserted, and among them
 // are the field types, nulls and non-ASCII text the samples promise.
+#include <gtest/gtest.h>
+
 #include <map>
 #include <set>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "ado/connection.h"
 #include "ado/foxpro/foxpro_provider.h"
@@ -52,7 +52,8 @@ TEST(SampleTables, OpenThroughTheProviderWithEveryPromisedKindOfValue) {
   // The catalog lists exactly the three tables.
   std::set<std::string> names;
   auto schema = connection.OpenSchema(20);
-  for (; !schema->IsEOF(); schema->MoveNext()) names.insert(schema->Fields("TABLE_NAME").Value().AsText());
+  for (; !schema->IsEOF(); schema->MoveNext())
+    names.insert(schema->Fields("TABLE_NAME").Value().AsText());
   EXPECT_EQ(names, (std::set<std::string>{"customers", "orders", "products"}));
 }
 

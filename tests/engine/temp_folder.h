@@ -14,8 +14,8 @@ class TempFolder {
  public:
   TempFolder() {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                          "/quillomar-engine-XXXXXX";
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/quillomar-engine-XXXXXX";
     if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~TempFolder() {

@@ -309,6 +309,14 @@ Status Table::Append(const std::vector<Value>& values) {
   if (!impl.writable) return Status::NotSupported(file_name_ + ": the table is open read-only");
   if (header_.record_count == 0xFFFFFFFFu)
     return Status::IOError(file_name_ + ": the table is full");
+  // A header counting more records than the file holds would put the new
+  // record past a gap (or gigabytes past the end): refuse the damaged file.
+  if (readable_count_ < header_.record_count) {
+    return Status::Corruption(file_name_ + ": the header counts " +
+                              std::to_string(header_.record_count) +
+                              " records but the file holds " + std::to_string(readable_count_) +
+                              "; nothing was appended");
+  }
   std::string& record = impl.record_scratch;
   std::vector<std::string> memo_data;
   FOXPRO_RETURN_IF_ERROR(EncodeRecord(values, &record, &memo_data));

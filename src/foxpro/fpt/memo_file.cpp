@@ -199,6 +199,12 @@ Status MemoFile::AppendBatch(std::vector<NewMemo>* memos) {
     return Status::Corruption(name_ + ": the next free block " + std::to_string(next_free_) +
                               " lies past the end of the memo file");
   }
+  // A block size FoxPro cannot write (the wide form) would put even the
+  // first block past the end gigabytes away.
+  if (block_size_ > 0xFFFF) {
+    return Status::Corruption(name_ + ": block size " + std::to_string(block_size_) +
+                              " is too large to append to");
+  }
   std::uint64_t start_offset = next * block_size_;
   std::string buffer;
   for (NewMemo& memo : *memos) {
