@@ -24,6 +24,9 @@ void PutBigEndian32(std::uint32_t v, char* p) {
   p[3] = static_cast<char>(v);
 }
 
+// Memo bytes read together with the block header.
+constexpr std::size_t kFirstReadData = 1016;
+
 std::uint64_t BlocksFor(std::uint64_t bytes, std::uint32_t block_size) {
   return (bytes + block_size - 1) / block_size;
 }
@@ -44,15 +47,17 @@ Result<std::unique_ptr<MemoFile>> MemoFile::Open(std::unique_ptr<File> file, std
   if (flavor == Flavor::kFpt) {
     memo->next_free_ = BigEndian32(header.data() + fpt::kNextFreeOffset);
     bool wide = header[4] != 0 || header[5] != 0;
-    memo->block_size_ = wide ? BigEndian32(header.data() + 4)
-                             : (static_cast<std::uint32_t>(static_cast<unsigned char>(header[6])) << 8) |
-                                   static_cast<unsigned char>(header[7]);
+    memo->block_size_ =
+        wide ? BigEndian32(header.data() + 4)
+             : (static_cast<std::uint32_t>(static_cast<unsigned char>(header[6])) << 8) |
+                   static_cast<unsigned char>(header[7]);
   } else {
     memo->next_free_ = LittleEndian32(header.data());
     memo->block_size_ = fpt::kDbtBlockSize;
     if (flavor == Flavor::kDbase4 && header.size() >= 22) {
-      std::uint32_t size4 = static_cast<unsigned char>(header[20]) |
-                            (static_cast<std::uint32_t>(static_cast<unsigned char>(header[21])) << 8);
+      std::uint32_t size4 =
+          static_cast<unsigned char>(header[20]) |
+          (static_cast<std::uint32_t>(static_cast<unsigned char>(header[21])) << 8);
       if (size4 != 0) memo->block_size_ = size4;
     }
   }
@@ -85,9 +90,12 @@ Status MemoFile::Read(std::uint32_t block, std::string* data, std::uint32_t* typ
   if (type != nullptr) *type = fpt::kBlockText;
   if (block == 0) return Status::Ok();
   switch (flavor_) {
-    case Flavor::kFpt: return ReadFpt(block, data, type);
-    case Flavor::kDbase3: return ReadDbase3(block, data);
-    case Flavor::kDbase4: return ReadDbase4(block, data);
+    case Flavor::kFpt:
+      return ReadFpt(block, data, type);
+    case Flavor::kDbase3:
+      return ReadDbase3(block, data);
+    case Flavor::kDbase4:
+      return ReadDbase4(block, data);
   }
   return Status::Ok();
 }
@@ -98,21 +106,34 @@ Status MemoFile::ReadFpt(std::uint32_t block, std::string* data, std::uint32_t* 
     return Status::Corruption(name_ + ": memo block " + std::to_string(block) +
                               " lies outside the memo file");
   }
-  char head[fpt::kBlockHeaderSize];
+  // One read usually brings the block header and the whole memo.
+  std::size_t first = static_cast<std::size_t>(
+      std::min<std::uint64_t>(file_size_ - offset, fpt::kBlockHeaderSize + kFirstReadData));
+  data->resize(first);
   std::size_t got = 0;
-  FOXPRO_RETURN_IF_ERROR(file_->ReadAt(offset, sizeof head, head, &got));
-  if (got != sizeof head) {
+  FOXPRO_RETURN_IF_ERROR(file_->ReadAt(offset, first, data->data(), &got));
+  if (got < fpt::kBlockHeaderSize) {
     return Status::Corruption(name_ + ": memo block " + std::to_string(block) + " is cut short");
   }
-  if (type != nullptr) *type = BigEndian32(head + fpt::kBlockTypeOffset);
-  std::uint64_t length = BigEndian32(head + fpt::kBlockLengthOffset);
+  if (type != nullptr) *type = BigEndian32(data->data() + fpt::kBlockTypeOffset);
+  std::uint64_t length = BigEndian32(data->data() + fpt::kBlockLengthOffset);
   std::uint64_t start = offset + fpt::kBlockHeaderSize;
   if (length > file_size_ - start) {
     return Status::Corruption(name_ + ": memo at block " + std::to_string(block) + " claims " +
                               std::to_string(length) + " bytes, more than the file holds");
   }
-  FOXPRO_RETURN_IF_ERROR(ReadString(file_.get(), start, static_cast<std::size_t>(length), data));
-  if (data->size() != length) {
+  std::size_t have = got - fpt::kBlockHeaderSize;
+  if (length <= have) {
+    data->erase(0, fpt::kBlockHeaderSize);
+    data->resize(static_cast<std::size_t>(length));
+    return Status::Ok();
+  }
+  data->erase(0, fpt::kBlockHeaderSize);
+  data->resize(static_cast<std::size_t>(length));
+  std::size_t rest = 0;
+  FOXPRO_RETURN_IF_ERROR(file_->ReadAt(start + have, static_cast<std::size_t>(length) - have,
+                                       data->data() + have, &rest));
+  if (have + rest != length) {
     return Status::Corruption(name_ + ": memo at block " + std::to_string(block) + " is cut short");
   }
   return Status::Ok();
