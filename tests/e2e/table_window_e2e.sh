@@ -83,7 +83,7 @@ FoxproOption=2
 INI
 
 xvfb_start || exit 77
-LANG=C.UTF-8 XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/run "$PROGRAM" \
+QT_QPA_PLATFORM=xcb LANG=C.UTF-8 XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/run "$PROGRAM" \
   >"$WORK/program.log" 2>&1 &
 APP_PID=$!
 W=$(app_window "$APP_PID")

@@ -107,8 +107,8 @@ TEST_F(Form2Test, TabOrderFollowsTheDesign) {
 TEST_F(Form2Test, ListsSortCaseInsensitivelyAndKeepEqualNamesInOrder) {
   // The tests run in the C locale: letter case is ignored, the rest is
   // compared by code point.
-  Fill(List1(), {"beta", "Alpha", "alpha2", "ORDERS", "orders", "Orders", "c10", "c9", "zeta",
-                 "Émile"});
+  Fill(List1(),
+       {"beta", "Alpha", "alpha2", "ORDERS", "orders", "Orders", "c10", "c9", "zeta", "Émile"});
   EXPECT_EQ(Names(List1()), (Strings{"Alpha", "alpha2", "beta", "c10", "c9", "ORDERS", "orders",
                                      "Orders", "zeta", "Émile"}));
   // In a user's language accented letters sort with their base letter.
@@ -156,7 +156,8 @@ TEST_F(Form2Test, HelpNamesTheContactPage) {
   Click(12);
   ASSERT_EQ(ui_.CallsOf(ui::UiCall::Kind::kMessageBox).size(), 1u);
   const ui::UiCall box = ui_.CallsOf(ui::UiCall::Kind::kMessageBox)[0];
-  EXPECT_EQ(box.text, "Questions? Please contact Team Tolvane at https://quillomar.example/contact");
+  EXPECT_EQ(box.text,
+            "Questions? Please contact Team Tolvane at https://quillomar.example/contact");
   EXPECT_EQ(box.style, ui::kOkOnly);
   EXPECT_EQ(box.title, "Quillomar");
 }
@@ -169,8 +170,9 @@ TEST_F(Form2Test, ClosingTheWindowEndsTheProgram) {
 
 TEST_F(Form2Test, LoadFillsTheSqlListAndReportsAFoxproSideThatCannotOpen) {
   if (!UseServer(Server::kSqlite)) GTEST_SKIP() << Sources().error();
-  Sources().Run(Server::kSqlite, {"CREATE TABLE zeta (id INTEGER)", "CREATE TABLE Alpha (id INTEGER)",
-                                  "CREATE TABLE beta (id INTEGER)"});
+  Sources().Run(Server::kSqlite,
+                {"CREATE TABLE zeta (id INTEGER)", "CREATE TABLE Alpha (id INTEGER)",
+                 "CREATE TABLE beta (id INTEGER)"});
   Fill(List1(), {"from before"});
   Fill(List2(), {"stale"});
   form().resize(form().width(), 100);
