@@ -3,9 +3,11 @@
 // "Help", closing, and the hand pointer read at load.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <string>
@@ -248,6 +250,36 @@ TEST_F(Form2Test, HandPointerComesFromTheCursorFileBesideTheProgram) {
   form().Form_Load();
   EXPECT_EQ(ReportLines(), (std::vector<int>{118, 120}));
   EXPECT_TRUE(accessories::HasHandCursor(&form()));
+}
+
+void MoveOver(QWidget* widget) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(widget, &move);
+}
+
+TEST_F(Form2Test, HandOverButtonsDefaultOverListsAndFramesNeverOverTheBusyPointer) {
+  auto* frame1 = form().findChild<QGroupBox*>("Frame1");
+  struct Step {
+    QWidget* over;
+    int shape;
+  } const steps[] = {{form().PushButton(1), 99},
+                     {form().ProgressBar1(), 99},
+                     {form().List1()->viewport(), 0},
+                     {form().PushButton(12), 99},
+                     {frame1, 0},
+                     {form().PushButton(7), 99},
+                     {&form(), 0}};
+  for (const Step& step : steps) {
+    MoveOver(step.over);
+    EXPECT_EQ(accessories::PointerShape(&form()), step.shape)
+        << step.over->objectName().toStdString();
+  }
+  ui_.SetPointer(&form(), ui::kBusyPointer);
+  for (const Step& step : steps) {
+    MoveOver(step.over);
+    EXPECT_EQ(accessories::PointerShape(&form()), ui::kBusyPointer);
+  }
 }
 
 }  // namespace
