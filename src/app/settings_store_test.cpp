@@ -92,9 +92,10 @@ TEST_F(SettingsStoreTest, UnwritableFileKeepsValuesForThisRunOnly) {
 }
 
 TEST_F(SettingsStoreTest, CorruptFileGivesWhatParsedAndLaterWritesWork) {
-  WriteFile("garbage without equals\n[Quill\n[Quillomar]\nDataSourceName=QuillomarSample\n"
-            "\xc3(broken utf8=\xe2\x28\n" +
-            QByteArray("nul\0inside=x\n", 14));
+  WriteFile(
+      "garbage without equals\n[Quill\n[Quillomar]\nDataSourceName=QuillomarSample\n"
+      "\xc3(broken utf8=\xe2\x28\n" +
+      QByteArray("nul\0inside=x\n", 14));
   {
     SettingsStore store(FilePath());
     EXPECT_EQ(store.Read(kDataSourceNameKey), "QuillomarSample");

@@ -35,9 +35,7 @@ class RecordingUi : public ui::Ui {
     return {};
   }
   std::string OpenFile(QWidget*, const ui::OpenFileRequest&) override { return {}; }
-  std::string BrowseFolder(QWidget*, const std::string&, const std::string&) override {
-    return {};
-  }
+  std::string BrowseFolder(QWidget*, const std::string&, const std::string&) override { return {}; }
   void DoEvents() override {}
   void SetPointer(QWidget*, int) override {}
 };
@@ -111,17 +109,25 @@ struct StepCase {
 TEST(Trap, EveryFailingStepIsReportedAndTheHandlerGoesOn) {
   const StepCase cases[] = {
       {"nothing fails", {{100, Outcome::kRuns}, {102, Outcome::kRuns}}, {}, {}},
-      {"first step", {{100, Outcome::kAdoError}, {102, Outcome::kRuns}}, {100},
+      {"first step",
+       {{100, Outcome::kAdoError}, {102, Outcome::kRuns}},
+       {100},
        {"Could not open the table"}},
       {"two reports in one click",
        {{100, Outcome::kStdError}, {102, Outcome::kRuns}, {104, Outcome::kAdoError}},
        {100, 104},
        {"index out of range", "Could not open the table"}},
-      {"shared number", {{124, Outcome::kRuns}, {124, Outcome::kStdError}}, {124},
+      {"shared number",
+       {{124, Outcome::kRuns}, {124, Outcome::kStdError}},
+       {124},
        {"index out of range"}},
-      {"non-standard throws", {{100, Outcome::kInt}, {102, Outcome::kCString}}, {100, 102},
+      {"non-standard throws",
+       {{100, Outcome::kInt}, {102, Outcome::kCString}},
+       {100, 102},
        {"Unknown failure", "Unknown failure"}},
-      {"last step", {{100, Outcome::kRuns}, {150, Outcome::kAdoError}}, {150},
+      {"last step",
+       {{100, Outcome::kRuns}, {150, Outcome::kAdoError}},
+       {150},
        {"Could not open the table"}},
   };
   for (const StepCase& c : cases) {
@@ -219,8 +225,12 @@ TEST(Trap, SilentStretchEndsAtFirstFailureWithoutReport) {
 TEST(Trap, EvalGivesFallbackOnFailure) {
   RecordingUi ui;
   Trap trap(ui, nullptr, "Form1", "Form_Load");
-  EXPECT_EQ(trap.Eval<int>(100, [] { return 7; }, -1), 7);
-  EXPECT_EQ(trap.Eval<int>(102, []() -> int { throw std::bad_alloc(); }, -1), -1);
+  EXPECT_EQ(trap.Eval<int>(
+                100, [] { return 7; }, -1),
+            7);
+  EXPECT_EQ(trap.Eval<int>(
+                102, []() -> int { throw std::bad_alloc(); }, -1),
+            -1);
   EXPECT_EQ(ui.boxes.size(), 1u);
 }
 

@@ -56,8 +56,7 @@ TEST(ConnectionTests, OpenExactlyWhatTheFieldsSay) {
       {"empty fields", fields(true, "", "", ""),
        "Provider=vfpoledb.1;Data Source=;Collating Sequence=machine;", "Data Source="},
       {"blanks kept", fields(false, "", " /free ", " Dsn "),
-       "Provider=vfpoledb.1;Data Source= /free ;Collating Sequence=general;",
-       "Data Source= Dsn "},
+       "Provider=vfpoledb.1;Data Source= /free ;Collating Sequence=general;", "Data Source= Dsn "},
   };
   for (const Case& c : cases) {
     foxpro.opened.clear();

@@ -95,6 +95,14 @@ PROGRAM_DIR=$(dirname "$(realpath "$PROGRAM")")
 [ "$(stored FreeTableFolder)" = "$PROGRAM_DIR/Samples" ] || fail "FreeTableFolder is not the sample folder"
 [ "$(stored DBCFile)" = /nonexistent/prepared.dbc ] || fail "DBCFile changed"
 
+# FoxPro "Test Connection" on the sample folder: PushButton1 (240, 1320, 3240, 405).
+click_control 120 120 240 1320 3240 405
+wait_windows 2 || fail "no message box after the FoxPro Test Connection"
+BOX=$(box_window)
+FOXPRO_WIDTH=$(xdotool getwindowgeometry "$BOX" | awk '/Geometry/ {split($2, a, "x"); print a[1]}')
+xdotool key Return
+wait_windows 1 || fail "the FoxPro message box did not close"
+
 # Type the data source name into Text3: Frame2 (120, 2100), Text3 (2040, 360, 5535, 345).
 # Its got-focus handler selects the old text, so typing replaces it.
 click_control 120 2100 2040 360 5535 345
@@ -128,6 +136,10 @@ BAD_WIDTH=$(xdotool getwindowgeometry "$BOX" | awk '/Geometry/ {split($2, a, "x"
 xdotool key Return
 [ "$GOOD_WIDTH" != "$BAD_WIDTH" ] ||
   fail "both tests showed boxes of the same width ($GOOD_WIDTH): the same message twice"
+# The sample folder opened: its box says what the good data source's box says.
+if [ -n "$(ls "$PROGRAM_DIR/Samples" 2>/dev/null)" ]; then
+  [ "$FOXPRO_WIDTH" = "$GOOD_WIDTH" ] || fail "the sample folder did not connect"
+fi
 
 # The screenshots show something: more than a handful of colours.
 for shot in success failure; do

@@ -103,8 +103,8 @@ class Form1Test : public ::testing::Test {
   GTEST_SKIP() << "QUILLOMAR_DSN_SQLITE is not set or the ODBC provider is not built: " \
                   "run ./test.sh, or `source scripts/test-env.sh` first"
 
-#define QUILLOMAR_FOXPRO_OR_SKIP()                                          \
-  if (!HaveFoxproProvider())                                                \
+#define QUILLOMAR_FOXPRO_OR_SKIP() \
+  if (!HaveFoxproProvider())       \
   GTEST_SKIP() << "the FoxPro provider \"vfpoledb.1\" is not built in yet"
 
 }  // namespace windows::testing

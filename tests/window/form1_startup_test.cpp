@@ -26,8 +26,8 @@ TEST_F(Form1Test, StoredOptionChoosesTheFoxproSide) {
   struct Case {
     const char* stored;  // null: never written
     bool option1;
-  } cases[] = {{"1", true}, {"2", false}, {"3", true}, {"", true}, {nullptr, true},
-               {" 2", true}, {"2 ", true}};
+  } cases[] = {{"1", true},     {"2", false}, {"3", true}, {"", true},
+               {nullptr, true}, {" 2", true}, {"2 ", true}};
   for (const Case& c : cases) {
     QFile::remove(SettingsFile());
     if (c.stored != nullptr) StoreBeforeStart({{"FoxproOption", c.stored}});
@@ -157,9 +157,8 @@ TEST_F(Form1Test, NextWithoutConnectionObjectsReportsBothStepsAndGoesOn) {
 }
 
 TEST_F(Form1Test, MissingTableWindowIsReportedForItsSteps) {
-  db::ScopedConnectionCreator failing([]() -> std::unique_ptr<ado::Connection> {
-    throw ado::Error("no component", 429);
-  });
+  db::ScopedConnectionCreator failing(
+      []() -> std::unique_ptr<ado::Connection> { throw ado::Error("no component", 429); });
   Make();
   form_->SetTableWindow(nullptr);
   form_->Form_Load();

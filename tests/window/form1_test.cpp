@@ -11,9 +11,9 @@
 #include "app/application_title.h"
 #include "app/trap.h"
 #include "db/new_connection.h"
+#include "form1_fixture.h"
 #include "platform/ui/operation_guard.h"
 #include "platform/ui/pointer_shape.h"
-#include "form1_fixture.h"
 
 namespace windows::testing {
 namespace {
@@ -48,10 +48,9 @@ TEST_F(Form1Test, ControlsSitWhereTheDesignPutsThem) {
   for (const Case& c : cases) {
     QWidget* w = form_->findChild<QWidget*>(c.name);
     ASSERT_NE(w, nullptr) << c.name;
-    EXPECT_EQ(w->geometry(), QRect(Form1::TwipsToPixels(c.left, dpi),
-                                   Form1::TwipsToPixels(c.top, dpi),
-                                   Form1::TwipsToPixels(c.width, dpi),
-                                   Form1::TwipsToPixels(c.height, dpi)))
+    EXPECT_EQ(w->geometry(),
+              QRect(Form1::TwipsToPixels(c.left, dpi), Form1::TwipsToPixels(c.top, dpi),
+                    Form1::TwipsToPixels(c.width, dpi), Form1::TwipsToPixels(c.height, dpi)))
         << c.name;
     QString caption;
     if (auto* b = qobject_cast<QAbstractButton*>(w)) caption = b->text();
@@ -80,10 +79,10 @@ TEST_F(Form1Test, TabOrderFollowsTheTabIndices) {
     }
     w = w->nextInFocusChain();
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"Text1", "PushButton6", "Text2", "PushButton5",
-                                             "PushButton1", "PushButton7", "Text3",
-                                             "PushButton2", "PushButton3", "PushButton4",
-                                             "Option1", "Option2", "PushButton8"}));
+  EXPECT_EQ(order,
+            (std::vector<std::string>{"Text1", "PushButton6", "Text2", "PushButton5", "PushButton1",
+                                      "PushButton7", "Text3", "PushButton2", "PushButton3",
+                                      "PushButton4", "Option1", "Option2", "PushButton8"}));
 }
 
 TEST_F(Form1Test, GettingFocusSelectsTheWholeText) {
@@ -300,26 +299,25 @@ TEST_F(Form1Test, FoxproSideTestConnectionUsesTheChosenOption) {
   Click("PushButton1");
   Option("Option1")->setChecked(true);
   Click("PushButton1");
-  EXPECT_EQ(ui_.MessageTexts(), (std::vector<std::string>{"Could not connect.",
-                                                          "Connection successful.",
-                                                          "Connection successful."}));
+  EXPECT_EQ(ui_.MessageTexts(),
+            (std::vector<std::string>{"Could not connect.", "Connection successful.",
+                                      "Connection successful."}));
 }
 
 TEST_F(Form1Test, ConnectionObjectThatCannotBeCreatedIsReportedThenCouldNotConnect) {
   Start();
-  db::ScopedConnectionCreator failing(
-      []() -> std::unique_ptr<ado::Connection> {
-        throw ado::Error("ActiveX component can't create object", 429);
-      });
+  db::ScopedConnectionCreator failing([]() -> std::unique_ptr<ado::Connection> {
+    throw ado::Error("ActiveX component can't create object", 429);
+  });
   for (const char* button : {"PushButton1", "PushButton2"}) {
     ui_.Clear();
     Click(button);
     auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 2u) << button;
-    EXPECT_EQ(boxes[0].text,
-              app::ErrorReportText("ActiveX component can't create object",
-                                   app::HandlerContext("Form1", std::string(button) + "_Click"),
-                                   100));
+    EXPECT_EQ(
+        boxes[0].text,
+        app::ErrorReportText("ActiveX component can't create object",
+                             app::HandlerContext("Form1", std::string(button) + "_Click"), 100));
     EXPECT_EQ(boxes[0].style, ui::kExclamation);
     EXPECT_EQ(boxes[0].title, "Application Error");
     EXPECT_EQ(boxes[1].text, "Could not connect.");

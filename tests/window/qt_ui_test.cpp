@@ -18,9 +18,8 @@ namespace {
 
 // Runs `inspect` on the modal dialog once it is open.
 void WhenModalOpens(std::function<void(QWidget*)> inspect) {
-  QTimer::singleShot(0, [inspect = std::move(inspect)] {
-    inspect(QApplication::activeModalWidget());
-  });
+  QTimer::singleShot(
+      0, [inspect = std::move(inspect)] { inspect(QApplication::activeModalWidget()); });
 }
 
 TEST(QtUi, DisplayTextTurnsCarriageReturnsIntoLineBreaks) {

@@ -1,5 +1,6 @@
 #include "shell.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -35,6 +36,11 @@ constexpr char kHelp[] =
     "Exit status: 0 success, 1 a statement failed (message on standard error),\n"
     "2 bad usage.\n";
 
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
 std::string Hex(const std::string& bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string out = "0x";
@@ -47,7 +53,8 @@ std::string Hex(const std::string& bytes) {
 }
 
 std::string CurrencyText(std::int64_t v) {
-  std::uint64_t magnitude = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  std::uint64_t magnitude =
+      v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
   std::string text = std::to_string(magnitude / 10000);
   std::string fraction = std::to_string(magnitude % 10000);
   fraction = std::string(4 - fraction.size(), '0') + fraction;
@@ -60,11 +67,16 @@ std::string CsvValue(const fx::Value& v) {
   using Kind = fx::Value::Kind;
   char buffer[64];
   switch (v.kind()) {
-    case Kind::kNull: return std::string();
-    case Kind::kLogical: return v.logical() ? "True" : "False";
-    case Kind::kInteger: return std::to_string(v.integer());
-    case Kind::kNumeric: return v.text();
-    case Kind::kCurrency: return CurrencyText(v.currency());
+    case Kind::kNull:
+      return std::string();
+    case Kind::kLogical:
+      return v.logical() ? "True" : "False";
+    case Kind::kInteger:
+      return std::to_string(v.integer());
+    case Kind::kNumeric:
+      return v.text();
+    case Kind::kCurrency:
+      return CurrencyText(v.currency());
     case Kind::kDouble: {
       auto result = std::to_chars(buffer, buffer + sizeof buffer, v.dbl());
       return std::string(buffer, result.ptr);
@@ -84,8 +96,10 @@ std::string CsvValue(const fx::Value& v) {
       }
       return text;
     }
-    case Kind::kText: return CsvField(v.text());
-    case Kind::kBytes: return Hex(v.text());
+    case Kind::kText:
+      return CsvField(v.text());
+    case Kind::kBytes:
+      return Hex(v.text());
   }
   return std::string();
 }
@@ -120,9 +134,12 @@ fx::Status RunSelect(fx::sql::Database* db, const std::string& sql, std::ostream
 fx::Status RunTables(fx::sql::Database* db, std::ostream& out) {
   std::vector<fx::CatalogEntry> entries;
   FOXPRO_RETURN_IF_ERROR(db->catalog().List(&entries));
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const auto& a, const auto& b) { return Lower(a.name) < Lower(b.name); });
   PrintRow({"table_type", "table_name"}, out);
   for (const auto& entry : entries) {
-    PrintRow({entry.kind == fx::CatalogEntry::Kind::kView ? "VIEW" : "TABLE", CsvField(entry.name)}, out);
+    PrintRow({entry.kind == fx::CatalogEntry::Kind::kView ? "VIEW" : "TABLE", CsvField(entry.name)},
+             out);
   }
   return fx::Status::Ok();
 }
@@ -136,7 +153,8 @@ fx::Status RunSchema(fx::sql::Database* db, const std::string& name, std::ostrea
   const auto& fields = (*table)->fields();
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const fx::FieldInfo& f = fields[i];
-    std::string long_name = i < location->long_field_names.size() ? location->long_field_names[i] : "";
+    std::string long_name =
+        i < location->long_field_names.size() ? location->long_field_names[i] : "";
     PrintRow({CsvField(f.name), long_name.empty() ? std::string() : CsvField(long_name),
               std::string(1, f.type), std::to_string(f.width), std::to_string(f.decimals),
               f.nullable() ? "True" : "False", f.binary() ? "True" : "False",
@@ -159,12 +177,14 @@ bool StartsWithWord(const std::string& text, const char* word) {
 
 fx::Status RunOne(fx::sql::Database* db, const std::string& command, std::ostream& out) {
   std::string trimmed = command.substr(command.find_first_not_of(" \t\r\n"));
-  if (trimmed.rfind(".tables", 0) == 0 && trimmed.find_first_not_of(" \t\r\n", 7) == std::string::npos) {
+  if (trimmed.rfind(".tables", 0) == 0 &&
+      trimmed.find_first_not_of(" \t\r\n", 7) == std::string::npos) {
     return RunTables(db, out);
   }
   if (trimmed.rfind(".schema", 0) == 0) {
     std::size_t start = trimmed.find_first_not_of(" \t", 7);
-    if (start == std::string::npos || start == 7) return fx::Status::InvalidArgument(".schema needs a table name.");
+    if (start == std::string::npos || start == 7)
+      return fx::Status::InvalidArgument(".schema needs a table name.");
     std::string name = trimmed.substr(start);
     while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back()))) name.pop_back();
     return RunSchema(db, name, out);
@@ -178,7 +198,8 @@ fx::Status RunOne(fx::sql::Database* db, const std::string& command, std::ostrea
 
 std::string CsvField(const std::string& text) {
   if (text.empty()) return "\"\"";
-  if (text.find_first_of(",\"\r\n") == std::string::npos && text.front() != ' ' && text.back() != ' ') {
+  if (text.find_first_of(",\"\r\n") == std::string::npos && text.front() != ' ' &&
+      text.back() != ' ') {
     return text;
   }
   std::string out = "\"";
@@ -234,7 +255,8 @@ int RunShell(const std::vector<std::string>& args, std::istream& in, std::ostrea
     return kExitOk;
   }
   if (args.empty() || (args[0].size() > 1 && args[0].rfind("--", 0) == 0)) {
-    err << (args.empty() ? "foxsql: a PATH is needed.\n" : "foxsql: unknown option " + args[0] + "\n")
+    err << (args.empty() ? "foxsql: a PATH is needed.\n"
+                         : "foxsql: unknown option " + args[0] + "\n")
         << "Try 'foxsql --help'.\n";
     return kExitUsage;
   }

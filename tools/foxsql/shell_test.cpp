@@ -2,12 +2,11 @@
 // statuses.
 #include "shell.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
-
-#include <gtest/gtest.h>
 
 namespace foxsql {
 namespace {
@@ -35,10 +34,11 @@ class ShellTest : public ::testing::Test {
 };
 
 TEST_F(ShellTest, StatementsFromArgumentsGiveCsv) {
-  ASSERT_EQ(Run({folder_, "CREATE TABLE t (a C(10) NULL, b N(6,2), c M, d L, e T)",
-                 "INSERT INTO t VALUES('x,y', 1.5, 'say \"hi\"\r\nbye', .T., '2024-01-02 03:04:05.006')",
-                 "INSERT INTO t VALUES(NULL, -2, '', .F., '')", "SELECT * FROM t"}),
-            kExitOk)
+  ASSERT_EQ(
+      Run({folder_, "CREATE TABLE t (a C(10) NULL, b N(6,2), c M, d L, e T)",
+           "INSERT INTO t VALUES('x,y', 1.5, 'say \"hi\"\r\nbye', .T., '2024-01-02 03:04:05.006')",
+           "INSERT INTO t VALUES(NULL, -2, '', .F., '')", "SELECT * FROM t"}),
+      kExitOk)
       << err_.str();
   EXPECT_EQ(out_.str(),
             "a,b,c,d,e\r\n"

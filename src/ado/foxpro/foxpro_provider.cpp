@@ -23,9 +23,9 @@ std::string Lower(std::string_view s) {
 // Collating sequences FoxPro knows; only the name is kept (new index tags
 // would use it, and this engine builds none for tables).
 constexpr const char* kCollations[] = {
-    "machine", "general", "dutch", "german", "nordan", "spanish", "czech", "hungary", "iceland",
-    "polish", "russian", "slovak", "swefin", "turkish", "uniqwt", "greek", "korean", "pinyin",
-    "stroke", "thai", "japanese",
+    "machine", "general", "dutch",  "german",  "nordan", "spanish", "czech",
+    "hungary", "iceland", "polish", "russian", "slovak", "swefin",  "turkish",
+    "uniqwt",  "greek",   "korean", "pinyin",  "stroke", "thai",    "japanese",
 };
 
 bool IsValidUtf8(std::string_view s) {
@@ -56,23 +56,30 @@ bool IsValidUtf8(std::string_view s) {
 Value ToAdo(const fx::Value& v, const fx::FieldInfo& field) {
   using Kind = fx::Value::Kind;
   switch (v.kind()) {
-    case Kind::kNull: return Value::Null();
-    case Kind::kLogical: return Value::Bool(v.logical());
-    case Kind::kInteger: return Value::Int(v.integer());
+    case Kind::kNull:
+      return Value::Null();
+    case Kind::kLogical:
+      return Value::Bool(v.logical());
+    case Kind::kInteger:
+      return Value::Int(v.integer());
     case Kind::kNumeric: {
       Decimal d;
       if (!MakeDecimal(v.text(), &d)) return Value::Text(v.text());
       return Value::Dec(std::move(d));
     }
-    case Kind::kDouble: return Value::Double(v.dbl());
-    case Kind::kCurrency: return Value::Money(Currency{v.currency()});
-    case Kind::kDate: return Value::FromDate({v.date().year, v.date().month, v.date().day});
+    case Kind::kDouble:
+      return Value::Double(v.dbl());
+    case Kind::kCurrency:
+      return Value::Money(Currency{v.currency()});
+    case Kind::kDate:
+      return Value::FromDate({v.date().year, v.date().month, v.date().day});
     case Kind::kDateTime: {
       const fx::DateTime& t = v.datetime();
-      return Value::FromDateTime({{t.date.year, t.date.month, t.date.day}, t.hour, t.minute,
-                                  t.second, t.millisecond});
+      return Value::FromDateTime(
+          {{t.date.year, t.date.month, t.date.day}, t.hour, t.minute, t.second, t.millisecond});
     }
-    case Kind::kText: return Value::Text(v.text());
+    case Kind::kText:
+      return Value::Text(v.text());
     case Kind::kBytes: {
       int type = AdoTypeOfField(field);
       if (type != 129 && type != 200) return Value::Binary(v.text());
@@ -104,7 +111,8 @@ class FoxproCursor : public Cursor {
     if (!has_row) return false;
     row->resize(values_.size());
     const auto& columns = rows_->columns();
-    for (std::size_t i = 0; i < values_.size(); ++i) (*row)[i] = ToAdo(values_[i], columns[i].field);
+    for (std::size_t i = 0; i < values_.size(); ++i)
+      (*row)[i] = ToAdo(values_[i], columns[i].field);
     return true;
   }
 
@@ -161,9 +169,8 @@ class FoxproSession : public Session {
     std::vector<fx::CatalogEntry> entries;
     fx::Status status = db_->catalog().List(&entries);
     if (!status.ok()) Throw(status);
-    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-      return Lower(a.name) < Lower(b.name);
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return Lower(a.name) < Lower(b.name); });
     std::vector<FieldInfo> fields = {
         {"TABLE_CATALOG", 130}, {"TABLE_SCHEMA", 130}, {"TABLE_NAME", 130}, {"TABLE_TYPE", 130}};
     std::vector<std::vector<Value>> rows;
@@ -215,14 +222,16 @@ FoxproSource ParseFoxproConnectionString(std::string_view connection_string) {
         std::size_t other = FindKey(lower, key, start);
         if (other != std::string::npos) end = std::min(end, lower.rfind(';', other));
       }
-      if (end == std::string::npos) end = !text.empty() && text.back() == ';' ? text.size() - 1 : text.size();
+      if (end == std::string::npos)
+        end = !text.empty() && text.back() == ';' ? text.size() - 1 : text.size();
     }
     source.data_source = text.substr(start, end - start);
   }
   if (collating != std::string::npos) {
     std::size_t start = collating + std::string("collating sequence=").size();
     std::size_t end = text.find(';', start);
-    std::string name = Lower(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    std::string name =
+        Lower(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
     while (!name.empty() && name.back() == ' ') name.pop_back();
     while (!name.empty() && name.front() == ' ') name.erase(name.begin());
     if (std::find(std::begin(kCollations), std::end(kCollations), name) == std::end(kCollations)) {
@@ -236,26 +245,43 @@ FoxproSource ParseFoxproConnectionString(std::string_view connection_string) {
 std::unique_ptr<Session> OpenFoxproSession(const std::string& connection_string,
                                            fx::FileSystem* fs) {
   FoxproSource source = ParseFoxproConnectionString(connection_string);
-  auto db = fx::sql::Database::Open(fs != nullptr ? fs : fx::DefaultFileSystem(), source.data_source);
+  auto db =
+      fx::sql::Database::Open(fs != nullptr ? fs : fx::DefaultFileSystem(), source.data_source);
   if (!db.ok()) Throw(db.status());
   return std::make_unique<FoxproSession>(std::move(*db));
 }
 
 int AdoTypeOfField(const fx::FieldInfo& field) {
   switch (field.type) {
-    case 'C': return 129;
-    case 'V': return 200;
-    case 'M': return field.binary() ? 205 : 201;
-    case 'N': case 'F': return 131;
-    case 'I': return 3;
-    case 'B': return field.width == 8 ? 5 : 205;
-    case 'Y': return 6;
-    case 'D': return 133;
-    case 'T': return 135;
-    case 'L': return 11;
-    case 'G': case 'W': case 'P': return 205;
-    case 'Q': return 204;
-    default: return 200;
+    case 'C':
+      return 129;
+    case 'V':
+      return 200;
+    case 'M':
+      return field.binary() ? 205 : 201;
+    case 'N':
+    case 'F':
+      return 131;
+    case 'I':
+      return 3;
+    case 'B':
+      return field.width == 8 ? 5 : 205;
+    case 'Y':
+      return 6;
+    case 'D':
+      return 133;
+    case 'T':
+      return 135;
+    case 'L':
+      return 11;
+    case 'G':
+    case 'W':
+    case 'P':
+      return 205;
+    case 'Q':
+      return 204;
+    default:
+      return 200;
   }
 }
 

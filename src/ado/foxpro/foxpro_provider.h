@@ -12,7 +12,7 @@
 namespace foxpro {
 class FileSystem;
 struct FieldInfo;
-}
+}  // namespace foxpro
 
 namespace ado::foxpro {
 
@@ -21,7 +21,7 @@ void RegisterFoxproProvider();
 
 // What a connection string asks for.
 struct FoxproSource {
-  std::string data_source;  // exactly as written
+  std::string data_source;                     // exactly as written
   std::string collating_sequence = "machine";  // lower case
 };
 

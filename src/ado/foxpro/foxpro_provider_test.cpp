@@ -2,13 +2,12 @@
 // schema, type codes and values, record counts and failures.
 #include "ado/foxpro/foxpro_provider.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "ado/connection.h"
 #include "foxpro/dbf/table.h"
@@ -18,7 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Fixture(const std::string& path) { return std::string(QUILLOMAR_FIXTURES) + "/vfp/" + path; }
+std::string Fixture(const std::string& path) {
+  return std::string(QUILLOMAR_FIXTURES) + "/vfp/" + path;
+}
 
 struct SourceCase {
   const char* connection_string;
@@ -29,7 +30,8 @@ struct SourceCase {
 TEST(FoxproConnectionString, DataSourceTakenExactly) {
   const SourceCase cases[] = {
       {"Provider=vfpoledb.1;Data Source=/data/x;Collating Sequence=general;", "/data/x", "general"},
-      {"Provider=vfpoledb.1;Data Source=/a;b/c.dbc;Collating Sequence=machine;", "/a;b/c.dbc", "machine"},
+      {"Provider=vfpoledb.1;Data Source=/a;b/c.dbc;Collating Sequence=machine;", "/a;b/c.dbc",
+       "machine"},
       {"Provider=vfpoledb.1;Data Source=;Collating Sequence=machine;", "", "machine"},
       {"Provider=vfpoledb.1;Data Source= /x ;Collating Sequence=general;", " /x ", "general"},
       {"provider=VFPOLEDB.1;DATA SOURCE=/x;COLLATING SEQUENCE=MACHINE", "/x", "machine"},
@@ -51,9 +53,10 @@ TEST(FoxproTypeCodes, AsTheDesignLists) {
     char type;
     std::uint8_t flags;
     int code;
-  } cases[] = {{'C', 0, 129}, {'V', 0, 200}, {'M', 0, 201}, {'M', 0x04, 205}, {'N', 0, 131},
-               {'F', 0, 131}, {'I', 0x04, 3}, {'B', 0x04, 5},  {'Y', 0x04, 6},  {'D', 0, 133},
-               {'T', 0x04, 135}, {'L', 0, 11}, {'G', 0, 205},  {'W', 0x04, 205}, {'Q', 0x04, 204}};
+  } cases[] = {{'C', 0, 129},  {'V', 0, 200},    {'M', 0, 201},    {'M', 0x04, 205},
+               {'N', 0, 131},  {'F', 0, 131},    {'I', 0x04, 3},   {'B', 0x04, 5},
+               {'Y', 0x04, 6}, {'D', 0, 133},    {'T', 0x04, 135}, {'L', 0, 11},
+               {'G', 0, 205},  {'W', 0x04, 205}, {'Q', 0x04, 204}};
   for (const Case& c : cases) {
     ::foxpro::FieldInfo field;
     field.type = c.type;
@@ -104,9 +107,11 @@ TEST_F(ProviderTest, ValuesAndTypesThroughARecordset) {
   OpenFolder(&connection);
   connection.Execute(
       "CREATE TABLE t (c C(5), v V(5), m M, n N(8,2), i I, b B, y Y, d D, ts T, l L, w W, q Q(4))");
-  connection.Execute("INSERT INTO t VALUES('ab', 'cd ', 'memo', -1.5, 7, 0.25, -12.3456, '2024-02-29', "
-                     "'2024-02-29 10:11:12.345', .T., 'blob', 'qq')");
-  connection.Execute("INSERT INTO t VALUES(NULL, NULL, NULL, NULL, NULL, NULL, NULL, '', '', NULL, NULL, NULL)");
+  connection.Execute(
+      "INSERT INTO t VALUES('ab', 'cd ', 'memo', -1.5, 7, 0.25, -12.3456, '2024-02-29', "
+      "'2024-02-29 10:11:12.345', .T., 'blob', 'qq')");
+  connection.Execute(
+      "INSERT INTO t VALUES(NULL, NULL, NULL, NULL, NULL, NULL, NULL, '', '', NULL, NULL, NULL)");
   Recordset rs;
   rs.Open("SELECT * FROM [t]", connection, 3, 3);
   ASSERT_EQ(rs.RecordCount(), 2);
@@ -136,7 +141,8 @@ TEST_F(ProviderTest, ServerSideRecordCountIsExactBeforeReading) {
   Connection connection;
   OpenFolder(&connection);
   connection.Execute("CREATE TABLE t (a I)");
-  for (int i = 0; i < 300; ++i) connection.Execute("INSERT INTO t VALUES(" + std::to_string(i) + ")");
+  for (int i = 0; i < 300; ++i)
+    connection.Execute("INSERT INTO t VALUES(" + std::to_string(i) + ")");
   {
     auto table = ::foxpro::Table::Open(::foxpro::DefaultFileSystem(), folder_ + "/t.dbf",
                                        ::foxpro::OpenOptions{true, 0});
@@ -151,7 +157,8 @@ TEST_F(ProviderTest, ServerSideRecordCountIsExactBeforeReading) {
 
 TEST_F(ProviderTest, FailuresBecomeErrorsWithTheEngineMessage) {
   Connection connection;
-  EXPECT_THROW(connection.Open("Provider=vfpoledb.1;Data Source=" + folder_ + "/none;Collating Sequence=machine;"),
+  EXPECT_THROW(connection.Open("Provider=vfpoledb.1;Data Source=" + folder_ +
+                               "/none;Collating Sequence=machine;"),
                Error);
   OpenFolder(&connection);
   try {

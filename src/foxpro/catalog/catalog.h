@@ -64,15 +64,12 @@ class Catalog {
 // A folder of free tables. `folder` must exist (NotFound otherwise).
 Result<std::unique_ptr<Catalog>> OpenFolderCatalog(FileSystem* fs, const std::string& folder);
 
-// A database container (.dbc).
-// Seam for the container implementation: when src/foxpro/dbc/ provides the
-// header "foxpro/dbc/container_catalog.h" declaring
-//   Result<std::unique_ptr<Catalog>> foxpro::dbc::OpenContainerCatalog(
-//       FileSystem* fs, const std::string& dbc_path);
-// (in the foxpro_dbc library), this function forwards to it. Until then it
-// returns a read-only reader of the container table: List and Locate work
-// (long field names included), CreateTable and DropTable fail with
-// NotSupported.
+// A database container (.dbc). When src/foxpro/dbc/ provides
+// "foxpro/dbc/container_catalog.h" (foxpro::dbc::OpenContainerCatalog, in the
+// foxpro_dbc library) this forwards to it: tables created and dropped with
+// the container's objects and .dcx kept current. Without it, a read-only
+// reader of the container table: List and Locate work (long field names
+// included), CreateTable and DropTable fail with NotSupported.
 Result<std::unique_ptr<Catalog>> OpenContainerCatalog(FileSystem* fs, const std::string& dbc_path);
 
 // Checks a table name from a statement: not empty, no path separator, no

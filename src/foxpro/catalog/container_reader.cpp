@@ -25,7 +25,8 @@ std::string Trim(const std::string& s) {
 }
 
 std::string ValueText(const Value& v) {
-  return v.kind() == Value::Kind::kText || v.kind() == Value::Kind::kBytes ? v.text() : std::string();
+  return v.kind() == Value::Kind::kText || v.kind() == Value::Kind::kBytes ? v.text()
+                                                                           : std::string();
 }
 
 // The text of character property `id` in a property memo, or "".

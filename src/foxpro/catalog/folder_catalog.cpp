@@ -23,8 +23,8 @@ bool LooksLikeTable(FileSystem* fs, const std::string& path) {
   if (!ReadString(file->get(), 0, dbf::kHeaderSize + 1, &head).ok()) return false;
   if (head.size() < dbf::kHeaderSize + 1) return false;
   auto type = static_cast<unsigned char>(head[0]);
-  static constexpr unsigned char kTypes[] = {0x02, 0x03, 0x30, 0x31, 0x32, 0x43, 0x63, 0x83,
-                                             0x8B, 0xCB, 0xE5, 0xF5, 0xFB};
+  static constexpr unsigned char kTypes[] = {0x02, 0x03, 0x30, 0x31, 0x32, 0x43, 0x63,
+                                             0x83, 0x8B, 0xCB, 0xE5, 0xF5, 0xFB};
   if (std::find(std::begin(kTypes), std::end(kTypes), type) == std::end(kTypes)) return false;
   auto header_length = static_cast<unsigned>(static_cast<unsigned char>(head[8]) |
                                              (static_cast<unsigned char>(head[9]) << 8));
@@ -54,7 +54,8 @@ class FolderCatalog : public Catalog {
   Result<TableLocation> Locate(const std::string& name) override {
     FOXPRO_RETURN_IF_ERROR(CheckTableName(name));
     std::string found = FindFileCaseInsensitive(fs_, folder_, name + ".dbf");
-    if (found.empty() && HasExtension(name, ".dbf")) found = FindFileCaseInsensitive(fs_, folder_, name);
+    if (found.empty() && HasExtension(name, ".dbf"))
+      found = FindFileCaseInsensitive(fs_, folder_, name);
     if (found.empty()) return Status::NotFound("File '" + name + ".dbf' does not exist.");
     TableLocation location;
     location.name = found.substr(0, found.size() - 4);

@@ -27,7 +27,8 @@ Status CheckTableName(const std::string& name) {
   if (name.find("..") != std::string::npos) return bad("it contains '..'");
   for (char c : name) {
     if (c == '/' || c == '\\') return bad("it contains a path separator");
-    if (c == '\0') return Status::InvalidArgument("Invalid table name: it contains a NUL character.");
+    if (c == '\0')
+      return Status::InvalidArgument("Invalid table name: it contains a NUL character.");
     if (static_cast<unsigned char>(c) < 0x20) return bad("it contains a control character");
   }
   return Status::Ok();
@@ -40,7 +41,8 @@ Status ShortFieldNames(const std::vector<std::string>& long_names, bool allow_su
     const std::string& long_name = long_names[i];
     if (long_name.empty()) return Status::InvalidArgument("A field name is empty.");
     for (char c : long_name) {
-      bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+      bool ok =
+          (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
       if (!ok) {
         return Status::InvalidArgument("Invalid field name '" + long_name +
                                        "': FoxPro field names hold only letters, digits and '_'.");

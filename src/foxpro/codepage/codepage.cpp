@@ -20,21 +20,21 @@ struct MarkEntry {
 
 // The marks FoxPro writes, one per code page.
 constexpr MarkEntry kFoxProMarks[] = {
-    {0x01, 437},  {0x69, 620},   {0x6A, 737},   {0x02, 850},   {0x64, 852},   {0x6B, 857},
-    {0x67, 861},  {0x66, 865},   {0x65, 866},   {0x7C, 874},   {0x68, 895},   {0x7B, 932},
-    {0x7A, 936},  {0x79, 949},   {0x78, 950},   {0xC8, 1250},  {0xC9, 1251},  {0x03, 1252},
-    {0xCB, 1253}, {0xCA, 1254},  {0x7D, 1255},  {0x7E, 1256},  {0x04, 10000}, {0x98, 10006},
+    {0x01, 437},   {0x69, 620},   {0x6A, 737},  {0x02, 850},  {0x64, 852},   {0x6B, 857},
+    {0x67, 861},   {0x66, 865},   {0x65, 866},  {0x7C, 874},  {0x68, 895},   {0x7B, 932},
+    {0x7A, 936},   {0x79, 949},   {0x78, 950},  {0xC8, 1250}, {0xC9, 1251},  {0x03, 1252},
+    {0xCB, 1253},  {0xCA, 1254},  {0x7D, 1255}, {0x7E, 1256}, {0x04, 10000}, {0x98, 10006},
     {0x96, 10007}, {0x97, 10029},
 };
 
 // Marks other xBase products write; read only.
 constexpr MarkEntry kOtherMarks[] = {
-    {0x08, 865}, {0x09, 437}, {0x0A, 850}, {0x0B, 437}, {0x0D, 437}, {0x0E, 850}, {0x0F, 437},
-    {0x10, 850}, {0x11, 437}, {0x12, 850}, {0x13, 932}, {0x14, 850}, {0x15, 437}, {0x16, 850},
-    {0x17, 865}, {0x18, 437}, {0x19, 437}, {0x1A, 850}, {0x1B, 437}, {0x1C, 863}, {0x1D, 850},
-    {0x1F, 852}, {0x22, 852}, {0x23, 852}, {0x24, 860}, {0x25, 850}, {0x26, 866}, {0x37, 850},
-    {0x40, 852}, {0x4D, 936}, {0x4E, 949}, {0x4F, 950}, {0x50, 874}, {0x57, 1252}, {0x58, 1252},
-    {0x59, 1252},
+    {0x08, 865}, {0x09, 437}, {0x0A, 850}, {0x0B, 437},  {0x0D, 437},  {0x0E, 850},
+    {0x0F, 437}, {0x10, 850}, {0x11, 437}, {0x12, 850},  {0x13, 932},  {0x14, 850},
+    {0x15, 437}, {0x16, 850}, {0x17, 865}, {0x18, 437},  {0x19, 437},  {0x1A, 850},
+    {0x1B, 437}, {0x1C, 863}, {0x1D, 850}, {0x1F, 852},  {0x22, 852},  {0x23, 852},
+    {0x24, 860}, {0x25, 850}, {0x26, 866}, {0x37, 850},  {0x40, 852},  {0x4D, 936},
+    {0x4E, 949}, {0x4F, 950}, {0x50, 874}, {0x57, 1252}, {0x58, 1252}, {0x59, 1252},
 };
 
 const char32_t* FindSingleBytePage(int codepage) {
@@ -51,8 +51,7 @@ bool IsDoubleBytePage(int codepage) {
 }
 
 // Reverse map (code point -> byte) of a single-byte page, built once.
-const std::unordered_map<char32_t, unsigned char>& ReverseMap(int codepage,
-                                                              const char32_t* upper) {
+const std::unordered_map<char32_t, unsigned char>& ReverseMap(int codepage, const char32_t* upper) {
   static std::mutex mutex;
   static std::unordered_map<int, std::unordered_map<char32_t, unsigned char>> maps;
   std::lock_guard<std::mutex> lock(mutex);
@@ -89,8 +88,11 @@ void AppendUtf8(char32_t c, std::string* out) {
 bool NextUtf8(std::string_view text, std::size_t* pos, char32_t* c) {
   auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   unsigned char first = byte(*pos);
-  int extra = first < 0x80 ? 0 : (first >> 5) == 6 ? 1 : (first >> 4) == 14 ? 2
-                                : (first >> 3) == 30 ? 3 : -1;
+  int extra = first < 0x80         ? 0
+              : (first >> 5) == 6  ? 1
+              : (first >> 4) == 14 ? 2
+              : (first >> 3) == 30 ? 3
+                                   : -1;
   if (extra < 0 || *pos + static_cast<std::size_t>(extra) >= text.size()) return false;
   char32_t value = extra == 0 ? first : static_cast<char32_t>(first & (0x3F >> extra));
   for (int i = 1; i <= extra; ++i) {

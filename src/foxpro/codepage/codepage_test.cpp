@@ -1,9 +1,9 @@
 // Code page marks and conversions between every FoxPro code page and UTF-8.
 #include "foxpro/codepage/codepage.h"
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace foxpro {
 namespace {
@@ -15,10 +15,10 @@ struct MarkCase {
 
 // Every mark FoxPro writes.
 const MarkCase kFoxProMarks[] = {
-    {0x01, 437},  {0x69, 620},  {0x6A, 737},  {0x02, 850},  {0x64, 852},  {0x6B, 857},
-    {0x67, 861},  {0x66, 865},  {0x65, 866},  {0x7C, 874},  {0x68, 895},  {0x7B, 932},
-    {0x7A, 936},  {0x79, 949},  {0x78, 950},  {0xC8, 1250}, {0xC9, 1251}, {0x03, 1252},
-    {0xCB, 1253}, {0xCA, 1254}, {0x7D, 1255}, {0x7E, 1256}, {0x04, 10000}, {0x98, 10006},
+    {0x01, 437},   {0x69, 620},   {0x6A, 737},  {0x02, 850},  {0x64, 852},   {0x6B, 857},
+    {0x67, 861},   {0x66, 865},   {0x65, 866},  {0x7C, 874},  {0x68, 895},   {0x7B, 932},
+    {0x7A, 936},   {0x79, 949},   {0x78, 950},  {0xC8, 1250}, {0xC9, 1251},  {0x03, 1252},
+    {0xCB, 1253},  {0xCA, 1254},  {0x7D, 1255}, {0x7E, 1256}, {0x04, 10000}, {0x98, 10006},
     {0x96, 10007}, {0x97, 10029},
 };
 
@@ -43,14 +43,32 @@ TEST(CodePage, UnmarkedTablesByTheirType) {
 
 TEST(CodePage, LanguagesToWindowsCodePages) {
   const std::pair<const char*, int> cases[] = {
-      {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251},     {"pl_PL.UTF-8", 1250}, {"cs_CZ", 1250},
-      {"el_GR.UTF-8", 1253}, {"tr_TR", 1254},     {"he_IL", 1255},       {"ar_EG", 1256},
-      {"lt_LT", 1257},       {"vi_VN", 1258},     {"th_TH", 874},        {"ja_JP.UTF-8", 932},
-      {"zh_CN.UTF-8", 936},  {"zh_SG", 936},      {"ko_KR", 949},        {"zh_TW.UTF-8", 950},
-      {"zh_HK", 950},        {"C", 1252},         {"POSIX", 1252},       {"en_US.UTF-8", 1252},
-      {"de_DE@euro", 1252},  {"C.UTF-8", 1252},   {"", 1252},
+      {"ru_RU.UTF-8", 1251},
+      {"uk_UA", 1251},
+      {"pl_PL.UTF-8", 1250},
+      {"cs_CZ", 1250},
+      {"el_GR.UTF-8", 1253},
+      {"tr_TR", 1254},
+      {"he_IL", 1255},
+      {"ar_EG", 1256},
+      {"lt_LT", 1257},
+      {"vi_VN", 1258},
+      {"th_TH", 874},
+      {"ja_JP.UTF-8", 932},
+      {"zh_CN.UTF-8", 936},
+      {"zh_SG", 936},
+      {"ko_KR", 949},
+      {"zh_TW.UTF-8", 950},
+      {"zh_HK", 950},
+      {"C", 1252},
+      {"POSIX", 1252},
+      {"en_US.UTF-8", 1252},
+      {"de_DE@euro", 1252},
+      {"C.UTF-8", 1252},
+      {"", 1252},
   };
-  for (const auto& [locale, codepage] : cases) EXPECT_EQ(CodePageForLocale(locale), codepage) << locale;
+  for (const auto& [locale, codepage] : cases)
+    EXPECT_EQ(CodePageForLocale(locale), codepage) << locale;
 }
 
 // Every byte that has a character decodes and encodes back to itself.
@@ -78,10 +96,17 @@ struct TextCase {
 
 TEST(CodePage, KnownCharacters) {
   const TextCase cases[] = {
-      {1252, "€ü", "\x80\xFC"},       {1251, "Жж", "\xC6\xE6"},   {1250, "Łž", "\xA3\x9E"},
-      {850, "è", "\x8A"},             {437, "é", "\x82"},         {895, "Č", "\x80"},
-      {620, "ą", "\x86"},             {932, "日本", "\x93\xFA\x96\x7B"},
-      {936, "中文", "\xD6\xD0\xCE\xC4"}, {949, "한", "\xC7\xD1"},   {950, "中", "\xA4\xA4"},
+      {1252, "€ü", "\x80\xFC"},
+      {1251, "Жж", "\xC6\xE6"},
+      {1250, "Łž", "\xA3\x9E"},
+      {850, "è", "\x8A"},
+      {437, "é", "\x82"},
+      {895, "Č", "\x80"},
+      {620, "ą", "\x86"},
+      {932, "日本", "\x93\xFA\x96\x7B"},
+      {936, "中文", "\xD6\xD0\xCE\xC4"},
+      {949, "한", "\xC7\xD1"},
+      {950, "中", "\xA4\xA4"},
   };
   for (const TextCase& c : cases) {
     auto page = CodePage::ForCodePage(c.codepage);
@@ -100,9 +125,12 @@ TEST(CodePage, EncodingRefusesWhatThePageCannotHold) {
     const char* text;
     const char* named;
   } cases[] = {
-      {1252, "abc Ж", "'Ж' (U+0416)"}, {1251, "€ ok, ü no", "'ü' (U+00FC)"},
-      {437, "✓", "'✓' (U+2713)"},     {932, "Ж ok? ✓", "'✓' (U+2713)"},
-      {1252, "bad \xC3", "not valid UTF-8"}, {1252, "bad \xED\xA0\x80", "not valid UTF-8"},
+      {1252, "abc Ж", "'Ж' (U+0416)"},
+      {1251, "€ ok, ü no", "'ü' (U+00FC)"},
+      {437, "✓", "'✓' (U+2713)"},
+      {932, "Ж ok? ✓", "'✓' (U+2713)"},
+      {1252, "bad \xC3", "not valid UTF-8"},
+      {1252, "bad \xED\xA0\x80", "not valid UTF-8"},
   };
   for (const Case& c : cases) {
     auto page = CodePage::ForCodePage(c.codepage);

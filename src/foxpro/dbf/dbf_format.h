@@ -12,13 +12,13 @@ namespace foxpro::dbf {
 
 // Header (first 32 bytes).
 inline constexpr std::size_t kHeaderSize = 32;
-inline constexpr std::size_t kTypeOffset = 0;          // table type byte
-inline constexpr std::size_t kYearOffset = 1;          // year of last update mod 100
+inline constexpr std::size_t kTypeOffset = 0;  // table type byte
+inline constexpr std::size_t kYearOffset = 1;  // year of last update mod 100
 inline constexpr std::size_t kMonthOffset = 2;
 inline constexpr std::size_t kDayOffset = 3;
-inline constexpr std::size_t kRecordCountOffset = 4;   // uint32, deleted records included
-inline constexpr std::size_t kHeaderLengthOffset = 8;  // uint16, offset of record 1
-inline constexpr std::size_t kRecordLengthOffset = 10; // uint16, deletion flag included
+inline constexpr std::size_t kRecordCountOffset = 4;    // uint32, deleted records included
+inline constexpr std::size_t kHeaderLengthOffset = 8;   // uint16, offset of record 1
+inline constexpr std::size_t kRecordLengthOffset = 10;  // uint16, deletion flag included
 inline constexpr std::size_t kTableFlagsOffset = 28;
 inline constexpr std::size_t kCodePageOffset = 29;
 
@@ -44,7 +44,7 @@ inline constexpr bool IsVisualFoxPro(std::uint8_t type) {
 
 // Field descriptor (32 bytes each, from offset 32).
 inline constexpr std::size_t kDescriptorSize = 32;
-inline constexpr std::size_t kFieldNameOffset = 0;   // 11 bytes, NUL padded
+inline constexpr std::size_t kFieldNameOffset = 0;  // 11 bytes, NUL padded
 inline constexpr std::size_t kFieldNameSize = 11;
 inline constexpr std::size_t kMaxFieldNameLength = 10;
 inline constexpr std::size_t kFieldTypeOffset = 11;
@@ -52,8 +52,8 @@ inline constexpr std::size_t kFieldDisplacementOffset = 12;  // uint32, from rec
 inline constexpr std::size_t kFieldLengthOffset = 16;
 inline constexpr std::size_t kFieldDecimalsOffset = 17;
 inline constexpr std::size_t kFieldFlagsOffset = 18;
-inline constexpr std::size_t kFieldAutoincNextOffset = 19;   // uint32
-inline constexpr std::size_t kFieldAutoincStepOffset = 23;   // 1 byte
+inline constexpr std::size_t kFieldAutoincNextOffset = 19;  // uint32
+inline constexpr std::size_t kFieldAutoincStepOffset = 23;  // 1 byte
 
 // Field flags (descriptor byte 18).
 inline constexpr std::uint8_t kFieldSystem = 0x01;
@@ -76,7 +76,7 @@ inline constexpr char kNullFlagsType = '0';
 inline constexpr std::uint8_t kNullFlagsFieldFlags = kFieldSystem | kFieldBinary;
 
 // Limits.
-inline constexpr std::size_t kMaxFields = 255;          // _NullFlags included
+inline constexpr std::size_t kMaxFields = 255;  // _NullFlags included
 inline constexpr std::size_t kMaxRecordLength = 65500;
 
 // Width of a FoxPro 2.x / dBase memo pointer (ASCII block number).

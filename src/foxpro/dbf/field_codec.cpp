@@ -88,23 +88,28 @@ std::string NumberText(const Value& value, bool* ok) {
   *ok = true;
   char buffer[400];
   switch (value.kind()) {
-    case Value::Kind::kNumeric: return value.text();
-    case Value::Kind::kText: return value.text();
-    case Value::Kind::kInteger: return std::to_string(value.integer());
+    case Value::Kind::kNumeric:
+      return value.text();
+    case Value::Kind::kText:
+      return value.text();
+    case Value::Kind::kInteger:
+      return std::to_string(value.integer());
     case Value::Kind::kCurrency: {
       std::int64_t v = value.currency();
-      std::uint64_t magnitude = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+      std::uint64_t magnitude =
+          v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
       std::string text = std::to_string(magnitude / 10000);
       std::string fraction = std::to_string(magnitude % 10000);
       return (v < 0 ? "-" : "") + text + "." + std::string(4 - fraction.size(), '0') + fraction;
     }
     case Value::Kind::kDouble: {
-      auto result = std::to_chars(buffer, buffer + sizeof buffer, value.dbl(),
-                                  std::chars_format::fixed);
+      auto result =
+          std::to_chars(buffer, buffer + sizeof buffer, value.dbl(), std::chars_format::fixed);
       if (result.ec != std::errc()) break;
       return std::string(buffer, result.ptr);
     }
-    default: break;
+    default:
+      break;
   }
   *ok = false;
   return std::string();
@@ -209,9 +214,22 @@ Status DecodeDateTime(const char* bytes, Value* out) {
 
 Status DecodeLogical(char c, Value* out) {
   switch (c) {
-    case 'T': case 't': case 'Y': case 'y': *out = Value::Logical(true); break;
-    case 'F': case 'f': case 'N': case 'n': case ' ': *out = Value::Logical(false); break;
-    default: out->SetNull(); break;  // '?' and anything else: unknown
+    case 'T':
+    case 't':
+    case 'Y':
+    case 'y':
+      *out = Value::Logical(true);
+      break;
+    case 'F':
+    case 'f':
+    case 'N':
+    case 'n':
+    case ' ':
+      *out = Value::Logical(false);
+      break;
+    default:
+      out->SetNull();
+      break;  // '?' and anything else: unknown
   }
   return Status::Ok();
 }
@@ -265,7 +283,11 @@ Status DecodeField(const FieldInfo& field, const char* record, std::string_view 
       }
       return DecodeCharacter(field, raw, *context.codepage, out);
     }
-    case 'M': case 'G': case 'W': case 'P': return DecodeMemo(field, bytes, context, out);
+    case 'M':
+    case 'G':
+    case 'W':
+    case 'P':
+      return DecodeMemo(field, bytes, context, out);
     case 'B':
       if (!context.visual) return DecodeMemo(field, bytes, context, out);
       if (field.width != 8) return Status::Corruption("a double field must be 8 bytes wide");
@@ -275,7 +297,9 @@ Status DecodeField(const FieldInfo& field, const char* record, std::string_view 
         *out = Value::Double(d);
       }
       return Status::Ok();
-    case 'N': case 'F': return DecodeNumeric(field, bytes, out);
+    case 'N':
+    case 'F':
+      return DecodeNumeric(field, bytes, out);
     case 'I':
       if (field.width != 4) return Status::Corruption("an integer field must be 4 bytes wide");
       *out = Value::Integer(ReadInt32(bytes));
@@ -293,22 +317,34 @@ Status DecodeField(const FieldInfo& field, const char* record, std::string_view 
     case 'T':
       if (field.width != 8) return Status::Corruption("a datetime field must be 8 bytes wide");
       return DecodeDateTime(bytes, out);
-    case 'L': return DecodeLogical(bytes[0], out);
-    default: break;
+    case 'L':
+      return DecodeLogical(bytes[0], out);
+    default:
+      break;
   }
   return Status::Corruption(std::string("unknown field type '") + field.type + "'");
 }
 
 void BlankField(const FieldInfo& field, char* bytes) {
   switch (field.type) {
-    case 'I': case 'B': case 'Y': case 'T': case 'M': case 'G': case 'W': case 'P':
+    case 'I':
+    case 'B':
+    case 'Y':
+    case 'T':
+    case 'M':
+    case 'G':
+    case 'W':
+    case 'P':
       std::memset(bytes, field.width == 10 ? ' ' : 0, field.width);
       break;
-    case 'V': case 'Q':
+    case 'V':
+    case 'Q':
       std::memset(bytes, ' ', field.width);
       bytes[field.width - 1] = 0;
       break;
-    default: std::memset(bytes, ' ', field.width); break;
+    default:
+      std::memset(bytes, ' ', field.width);
+      break;
   }
 }
 
@@ -396,12 +432,17 @@ Status EncodeDateTime(const FieldInfo& field, const Value& value, char* bytes) {
 }
 
 Status EncodeNumber(const FieldInfo& field, const Value& value, char* bytes) {
+  if (value.kind() == Value::Kind::kText && value.text().empty()) {
+    BlankField(field, bytes);
+    return Status::Ok();
+  }
   bool ok = false;
   std::string text = NumberText(value, &ok);
   if (!ok) return TypeMismatch(field, value);
   std::string formatted;
   Status status = FormatNumeric(text, field.width, field.decimals, &formatted);
-  if (!status.ok()) return Status::InvalidArgument("Field " + field.name + ": " + status.message() + ".");
+  if (!status.ok())
+    return Status::InvalidArgument("Field " + field.name + ": " + status.message() + ".");
   std::memcpy(bytes, formatted.data(), field.width);
   return Status::Ok();
 }
@@ -462,9 +503,15 @@ Status EncodeCurrency(const FieldInfo& field, const Value& value, char* bytes) {
 Status EncodeDouble(const FieldInfo& field, const Value& value, char* bytes) {
   double d = 0;
   switch (value.kind()) {
-    case Value::Kind::kDouble: d = value.dbl(); break;
-    case Value::Kind::kInteger: d = static_cast<double>(value.integer()); break;
-    case Value::Kind::kCurrency: d = static_cast<double>(value.currency()) / 10000.0; break;
+    case Value::Kind::kDouble:
+      d = value.dbl();
+      break;
+    case Value::Kind::kInteger:
+      d = static_cast<double>(value.integer());
+      break;
+    case Value::Kind::kCurrency:
+      d = static_cast<double>(value.currency()) / 10000.0;
+      break;
     case Value::Kind::kNumeric: {
       std::string_view text = TrimBlanks(value.text());
       if (!text.empty() && text[0] == '+') text.remove_prefix(1);
@@ -474,7 +521,8 @@ Status EncodeDouble(const FieldInfo& field, const Value& value, char* bytes) {
       }
       break;
     }
-    default: return TypeMismatch(field, value);
+    default:
+      return TypeMismatch(field, value);
   }
   std::memcpy(bytes, &d, 8);
   return Status::Ok();
@@ -517,7 +565,8 @@ Status EncodeField(const FieldInfo& field, const Value& value, const CodePage& c
       std::memcpy(bytes, text.data(), text.size());
       return Status::Ok();
     }
-    case 'V': case 'Q': {
+    case 'V':
+    case 'Q': {
       std::string text;
       FOXPRO_RETURN_IF_ERROR(EncodeText(field, value, codepage, &text));
       if (text.size() > field.width) return TooLong(field, text.size());
@@ -529,22 +578,33 @@ Status EncodeField(const FieldInfo& field, const Value& value, const CodePage& c
       }
       return Status::Ok();
     }
-    case 'M': case 'G': case 'W': case 'P':
+    case 'M':
+    case 'G':
+    case 'W':
+    case 'P':
       FOXPRO_RETURN_IF_ERROR(EncodeText(field, value, codepage, memo_data));
       if (memo_data->size() > 0xFFFFFFF0u) return TooLong(field, memo_data->size());
       std::memset(bytes, 0, field.width);
       return Status::Ok();
-    case 'N': case 'F': return EncodeNumber(field, value, bytes);
-    case 'I': return EncodeInteger(field, value, bytes);
-    case 'B': return EncodeDouble(field, value, bytes);
-    case 'Y': return EncodeCurrency(field, value, bytes);
-    case 'D': return EncodeDate(field, value, bytes);
-    case 'T': return EncodeDateTime(field, value, bytes);
+    case 'N':
+    case 'F':
+      return EncodeNumber(field, value, bytes);
+    case 'I':
+      return EncodeInteger(field, value, bytes);
+    case 'B':
+      return EncodeDouble(field, value, bytes);
+    case 'Y':
+      return EncodeCurrency(field, value, bytes);
+    case 'D':
+      return EncodeDate(field, value, bytes);
+    case 'T':
+      return EncodeDateTime(field, value, bytes);
     case 'L':
       if (value.kind() != Value::Kind::kLogical) return TypeMismatch(field, value);
       bytes[0] = value.logical() ? 'T' : 'F';
       return Status::Ok();
-    default: break;
+    default:
+      break;
   }
   return Status::NotSupported(std::string("writing fields of type '") + field.type +
                               "' is not supported");

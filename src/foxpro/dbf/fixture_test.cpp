@@ -1,6 +1,8 @@
 // Reads the real FoxPro files in the shared fixture folder: every table must
 // read without error, values must equal those of python3-dbfread where it
 // can read them, and hand-checked values cover what it cannot.
+#include <gtest/gtest.h>
+
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -8,8 +10,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "foxpro/codepage/codepage.h"
 #include "foxpro/dbf/table.h"
@@ -21,8 +21,8 @@ namespace fs = std::filesystem;
 
 std::string FixtureDir() { return std::string(QUILLOMAR_FIXTURES) + "/vfp"; }
 
-#define REQUIRE_FIXTURES()                                                         \
-  if (!fs::is_directory(FixtureDir())) {                                           \
+#define REQUIRE_FIXTURES()                                                          \
+  if (!fs::is_directory(FixtureDir())) {                                            \
     GTEST_SKIP() << "FoxPro fixtures not found at " << FixtureDir() << "; skipped"; \
   }
 
@@ -30,11 +30,20 @@ std::string Escape(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default: out.push_back(c);
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        out.push_back(c);
     }
   }
   return out;
@@ -72,10 +81,14 @@ std::string Hex(const std::string& bytes) {
 std::string Normalize(const Value& v, const FieldInfo& field, const CodePage& codepage) {
   char buffer[400];
   switch (v.kind()) {
-    case Value::Kind::kNull: return "N";
-    case Value::Kind::kLogical: return v.logical() ? "L:T" : "L:F";
-    case Value::Kind::kInteger: return "D:" + std::to_string(v.integer());
-    case Value::Kind::kNumeric: return "D:" + NormalNumber(v.text());
+    case Value::Kind::kNull:
+      return "N";
+    case Value::Kind::kLogical:
+      return v.logical() ? "L:T" : "L:F";
+    case Value::Kind::kInteger:
+      return "D:" + std::to_string(v.integer());
+    case Value::Kind::kNumeric:
+      return "D:" + NormalNumber(v.text());
     case Value::Kind::kCurrency: {
       std::int64_t c = v.currency();
       std::uint64_t m = c < 0 ? 0 - static_cast<std::uint64_t>(c) : static_cast<std::uint64_t>(c);
@@ -115,8 +128,10 @@ std::string Normalize(const Value& v, const FieldInfo& field, const CodePage& co
 // Runs the dbfread dump script; lines keyed "ordinal\tFIELD".
 bool DumpWithDbfread(const std::string& path, const std::string& encoding,
                      std::map<std::string, std::string>* out) {
-  std::string script = std::string(QUILLOMAR_SOURCE_DIR) + "/src/foxpro/dbf/testdata/dbfread_dump.py";
-  std::string command = "/usr/bin/python3 '" + script + "' '" + path + "' " + encoding + " 2>/dev/null";
+  std::string script =
+      std::string(QUILLOMAR_SOURCE_DIR) + "/src/foxpro/dbf/testdata/dbfread_dump.py";
+  std::string command =
+      "/usr/bin/python3 '" + script + "' '" + path + "' " + encoding + " 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return false;
   std::string text;
@@ -244,6 +259,40 @@ TEST(FixtureTables, ValuesMatchDbfread) {
   EXPECT_GT(compared, 20000);
 }
 
+// Appending to a FoxPro 2.x table keeps its 10-digit memo pointers.
+TEST(FixtureTables, AppendToFoxPro2TableWritesAsciiMemoPointer) {
+  REQUIRE_FIXTURES();
+  char pattern[] = "/tmp/foxpro_f5_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  std::string folder = pattern;
+  fs::copy(FixtureDir() + "/infused-dbf/dbase_f5.dbf", folder + "/f5.dbf");
+  fs::copy(FixtureDir() + "/infused-dbf/dbase_f5.fpt", folder + "/f5.fpt");
+  auto table = Table::Open(DefaultFileSystem(), folder + "/f5.dbf", OpenOptions{true, 850});
+  ASSERT_TRUE(table.ok()) << table.status().ToString();
+  std::uint32_t before = (*table)->record_count();
+  Record record;
+  ASSERT_TRUE((*table)->ReadRecord(0, &record).ok());
+  int memo = (*table)->FindField("OBSE");
+  ASSERT_GE(memo, 0);
+  record.values[static_cast<std::size_t>(memo)] = Value::Text("nou penedès");
+  // Blank dates and numbers read as null; written back they are blanks again.
+  for (std::size_t f = 0; f < record.values.size(); ++f) {
+    if (record.values[f].is_null()) record.values[f] = Value::Text("");
+  }
+  Status appended = (*table)->Append(record.values);
+  ASSERT_TRUE(appended.ok()) << appended.ToString();
+  auto reopened = Table::Open(DefaultFileSystem(), folder + "/f5.dbf", OpenOptions{false, 850});
+  ASSERT_TRUE(reopened.ok());
+  ASSERT_EQ((*reopened)->record_count(), before + 1);
+  Record last;
+  ASSERT_TRUE((*reopened)->ReadRecord(before, &last).ok());
+  EXPECT_EQ(last.values[static_cast<std::size_t>(memo)], Value::Text("nou penedès"));
+  std::map<std::string, std::string> theirs;
+  ASSERT_TRUE(DumpWithDbfread(folder + "/f5.dbf", "cp850", &theirs));
+  EXPECT_EQ(theirs[std::to_string(before) + "\tOBSE"], "S:nou penedès");
+  fs::remove_all(folder);
+}
+
 // Tables this engine writes read back with equal values in python3-dbfread.
 TEST(WrittenTables, ReadByDbfreadWithEqualValues) {
   if (!fs::exists("/usr/bin/python3")) GTEST_SKIP() << "/usr/bin/python3 not found; skipped";
@@ -257,10 +306,10 @@ TEST(WrittenTables, ReadByDbfreadWithEqualValues) {
     std::string path = folder + "/t" + std::to_string(mark) + ".dbf";
     TableSpec spec;
     spec.codepage_mark = mark;
-    spec.fields = {FieldSpec{"NAME", 'C', 30}, FieldSpec{"AMOUNT", 'N', 12, 3},
-                   FieldSpec{"COUNT", 'I'},    FieldSpec{"PRICE", 'Y'},
-                   FieldSpec{"DAY", 'D'},      FieldSpec{"AT", 'T'},
-                   FieldSpec{"OK", 'L'},       FieldSpec{"NOTES", 'M'},
+    spec.fields = {FieldSpec{"NAME", 'C', 30},    FieldSpec{"AMOUNT", 'N', 12, 3},
+                   FieldSpec{"COUNT", 'I'},       FieldSpec{"PRICE", 'Y'},
+                   FieldSpec{"DAY", 'D'},         FieldSpec{"AT", 'T'},
+                   FieldSpec{"OK", 'L'},          FieldSpec{"NOTES", 'M'},
                    FieldSpec{"RATIO", 'B', 0, 4}, FieldSpec{"SCORE", 'F', 10, 2}};
     auto table = Table::Create(DefaultFileSystem(), path, spec);
     ASSERT_TRUE(table.ok()) << table.status().ToString();
@@ -272,12 +321,12 @@ TEST(WrittenTables, ReadByDbfreadWithEqualValues) {
                               Value::Logical(true), Value::Text(memo), Value::Double(0.1),
                               Value::Numeric("99.5")})
                     .ok());
-    ASSERT_TRUE((*table)
-                    ->Append({Value::Text(""), Value::Numeric("0"), Value::Integer(0),
-                              Value::Currency(0), Value::Text(""), Value::Text(""),
-                              Value::Logical(false), Value::Text(""), Value::Double(-2.5e15),
-                              Value::Numeric("-0.01")})
-                    .ok());
+    ASSERT_TRUE(
+        (*table)
+            ->Append({Value::Text(""), Value::Numeric("0"), Value::Integer(0), Value::Currency(0),
+                      Value::Text(""), Value::Text(""), Value::Logical(false), Value::Text(""),
+                      Value::Double(-2.5e15), Value::Numeric("-0.01")})
+            .ok());
     std::map<std::string, std::string> theirs;
     ASSERT_TRUE(DumpWithDbfread(path, "", &theirs));
     auto reopened = Table::Open(DefaultFileSystem(), path);

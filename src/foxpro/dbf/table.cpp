@@ -129,7 +129,9 @@ Status Table::ParseHeader() {
   auto size = impl.file->Size();
   if (!size.ok()) return size.status();
   impl.file_size = *size;
-  auto corrupt = [this](const std::string& what) { return Status::Corruption(file_name_ + ": " + what); };
+  auto corrupt = [this](const std::string& what) {
+    return Status::Corruption(file_name_ + ": " + what);
+  };
   std::string head;
   FOXPRO_RETURN_IF_ERROR(ReadString(impl.file.get(), 0, dbf::kHeaderSize, &head));
   if (head.size() < dbf::kHeaderSize) return corrupt("the file is too short to be a table");
@@ -144,21 +146,25 @@ Status Table::ParseHeader() {
   header_.table_flags = static_cast<std::uint8_t>(head[dbf::kTableFlagsOffset]);
   header_.codepage_mark = static_cast<std::uint8_t>(head[dbf::kCodePageOffset]);
   impl.visual = dbf::IsVisualFoxPro(header_.type_byte);
-  if (header_.header_length < dbf::kHeaderSize + 1) return corrupt("the header length is too small");
+  if (header_.header_length < dbf::kHeaderSize + 1)
+    return corrupt("the header length is too small");
   if (header_.record_length < 1) return corrupt("the record length is 0");
-  if (header_.header_length > impl.file_size) return corrupt("the header runs past the end of the file");
-  FOXPRO_RETURN_IF_ERROR(
-      ReadString(impl.file.get(), 0, header_.header_length, &impl.header_bytes));
+  if (header_.header_length > impl.file_size)
+    return corrupt("the header runs past the end of the file");
+  FOXPRO_RETURN_IF_ERROR(ReadString(impl.file.get(), 0, header_.header_length, &impl.header_bytes));
   FOXPRO_RETURN_IF_ERROR(ParseFields());
   std::uint64_t in_file = (impl.file_size - header_.header_length) / header_.record_length;
-  readable_count_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(header_.record_count, in_file));
+  readable_count_ =
+      static_cast<std::uint32_t>(std::min<std::uint64_t>(header_.record_count, in_file));
   return Status::Ok();
 }
 
 Status Table::ParseFields() {
   Impl& impl = *impl_;
   const std::string& bytes = impl.header_bytes;
-  auto corrupt = [this](const std::string& what) { return Status::Corruption(file_name_ + ": " + what); };
+  auto corrupt = [this](const std::string& what) {
+    return Status::Corruption(file_name_ + ": " + what);
+  };
   std::size_t position = dbf::kHeaderSize;
   bool terminated = false;
   std::uint32_t offset = 1;
@@ -260,9 +266,10 @@ Status Table::OpenMemo(FileSystem* fs, const std::string& folder) {
 Status Table::LoadWindow(std::uint32_t index) {
   Impl& impl = *impl_;
   std::size_t per_window = std::max<std::size_t>(1, kWindowBytes / header_.record_length);
-  std::uint32_t count = static_cast<std::uint32_t>(
-      std::min<std::uint64_t>(per_window, readable_count_ - index));
-  std::uint64_t offset = header_.header_length + static_cast<std::uint64_t>(index) * header_.record_length;
+  std::uint32_t count =
+      static_cast<std::uint32_t>(std::min<std::uint64_t>(per_window, readable_count_ - index));
+  std::uint64_t offset =
+      header_.header_length + static_cast<std::uint64_t>(index) * header_.record_length;
   std::size_t bytes = static_cast<std::size_t>(count) * header_.record_length;
   impl.window.resize(bytes);
   std::size_t got = 0;
@@ -295,7 +302,8 @@ Result<std::uint32_t> Table::CountLiveRecords() {
     FOXPRO_RETURN_IF_ERROR(LoadWindow(i));
     const Impl& impl = *impl_;
     for (std::uint32_t k = 0; k < impl.window_count; ++k) {
-      if (impl.window[static_cast<std::size_t>(k) * header_.record_length] != dbf::kRecordDeleted) ++live;
+      if (impl.window[static_cast<std::size_t>(k) * header_.record_length] != dbf::kRecordDeleted)
+        ++live;
     }
     i += impl.window_count;
   }
@@ -317,7 +325,8 @@ Status Table::ReadRecord(std::uint32_t index, Record* record) {
   record->deleted = data[0] == dbf::kRecordDeleted;
   record->values.resize(fields_.size());
   std::string_view null_flags;
-  if (impl.has_null_flags) null_flags = std::string_view(data + impl.null_flags.offset, impl.null_flags.width);
+  if (impl.has_null_flags)
+    null_flags = std::string_view(data + impl.null_flags.offset, impl.null_flags.width);
   DecodeContext context;
   context.codepage = &impl.codepage;
   context.memo = impl.memo.get();

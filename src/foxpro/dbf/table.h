@@ -22,16 +22,16 @@ class MemoFile;
 // not among a table's fields; its bits are resolved into null_bit and
 // varlen_bit).
 struct FieldInfo {
-  std::string name;           // as stored (FoxPro writes upper case), <= 10 chars
-  char type = 'C';            // type letter: C V Q M G W N F I B Y D T L (P read as bytes)
-  std::uint8_t width = 0;     // bytes in the record
+  std::string name;        // as stored (FoxPro writes upper case), <= 10 chars
+  char type = 'C';         // type letter: C V Q M G W N F I B Y D T L (P read as bytes)
+  std::uint8_t width = 0;  // bytes in the record
   std::uint8_t decimals = 0;
-  std::uint8_t flags = 0;     // raw descriptor flags (dbf_format.h kField*)
+  std::uint8_t flags = 0;          // raw descriptor flags (dbf_format.h kField*)
   std::uint32_t autoinc_next = 0;  // meaningful when autoinc()
   std::uint8_t autoinc_step = 0;
-  std::uint32_t offset = 0;   // position in the record (the deletion flag is byte 0)
-  int null_bit = -1;          // bit in _NullFlags, -1 when the field is not nullable
-  int varlen_bit = -1;        // V/Q length bit, -1 for other types
+  std::uint32_t offset = 0;  // position in the record (the deletion flag is byte 0)
+  int null_bit = -1;         // bit in _NullFlags, -1 when the field is not nullable
+  int varlen_bit = -1;       // V/Q length bit, -1 for other types
 
   bool nullable() const { return (flags & 0x02) != 0; }
   bool binary() const { return (flags & 0x04) != 0; }
@@ -43,24 +43,24 @@ struct FieldInfo {
 // The header facts callers may need.
 struct TableHeader {
   std::uint8_t type_byte = 0;
-  Date last_update;                 // as stored; day and month may be 0
-  std::uint32_t record_count = 0;   // as the header says
+  Date last_update;                // as stored; day and month may be 0
+  std::uint32_t record_count = 0;  // as the header says
   std::uint16_t header_length = 0;
   std::uint16_t record_length = 0;
-  std::uint8_t table_flags = 0;     // byte 28
-  std::uint8_t codepage_mark = 0;   // byte 29
-  std::string backlink;             // container path; empty for free tables
+  std::uint8_t table_flags = 0;    // byte 28
+  std::uint8_t codepage_mark = 0;  // byte 29
+  std::string backlink;            // container path; empty for free tables
 };
 
 // A field of a table to be created.
 struct FieldSpec {
-  std::string name;        // stored upper-cased; 1..10 chars, letters digits _
-  char type = 'C';         // C V Q M G W N F I B Y D T L
-  int width = 0;           // C V Q: 1..254; N F: 1..20; others ignored (fixed)
-  int decimals = 0;        // N F B: digits after the point
+  std::string name;  // stored upper-cased; 1..10 chars, letters digits _
+  char type = 'C';   // C V Q M G W N F I B Y D T L
+  int width = 0;     // C V Q: 1..254; N F: 1..20; others ignored (fixed)
+  int decimals = 0;  // N F B: digits after the point
   bool nullable = false;
-  bool binary = false;     // NOCPTRANS for C V M
-  bool autoinc = false;    // I only
+  bool binary = false;   // NOCPTRANS for C V M
+  bool autoinc = false;  // I only
   std::uint32_t autoinc_next = 1;
   std::uint8_t autoinc_step = 1;
 };
@@ -68,10 +68,10 @@ struct FieldSpec {
 // What Create writes.
 struct TableSpec {
   std::vector<FieldSpec> fields;
-  std::uint8_t codepage_mark = 0x03;  // see codepage.h
-  std::string backlink;               // container file name; empty for a free table
-  std::uint32_t memo_block_size = 64; // used when a memo field exists
-  Date today;                         // header date; {0,0,0} = the system date
+  std::uint8_t codepage_mark = 0x03;   // see codepage.h
+  std::string backlink;                // container file name; empty for a free table
+  std::uint32_t memo_block_size = 64;  // used when a memo field exists
+  Date today;                          // header date; {0,0,0} = the system date
 };
 
 // A record as read: the deletion flag and one value per field (in fields()

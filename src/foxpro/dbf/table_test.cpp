@@ -2,12 +2,12 @@
 // system.
 #include "foxpro/dbf/table.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "foxpro/dbf/dbf_format.h"
 #include "foxpro/util/mem_file_system.h"
@@ -78,28 +78,34 @@ std::vector<RoundTripCase> RoundTripCases() {
   return {
       {"char full width", Field("C", 'C', 254), Value::Text(std::string(254, 'z')),
        Value::Text(std::string(254, 'z'))},
-      {"char trailing blanks are not kept", Field("C", 'C', 10), Value::Text("ab  "), Value::Text("ab")},
+      {"char trailing blanks are not kept", Field("C", 'C', 10), Value::Text("ab  "),
+       Value::Text("ab")},
       {"char apostrophe and line breaks", Field("C", 'C', 20), Value::Text("O'Hara\r\nx"),
        Value::Text("O'Hara\r\nx")},
       {"char null", Field("C", 'C', 5, 0, true), Value::Null(), Value::Null()},
       {"char binary", Field("C", 'C', 4, 0, false, true), Value::Bytes("\x01\xff\x02z"),
        Value::Bytes("\x01\xff\x02z")},
       {"varchar shorter", Field("V", 'V', 10), Value::Text("abc "), Value::Text("abc ")},
-      {"varchar width minus one", Field("V", 'V', 10), Value::Text("123456789"), Value::Text("123456789")},
+      {"varchar width minus one", Field("V", 'V', 10), Value::Text("123456789"),
+       Value::Text("123456789")},
       {"varchar full", Field("V", 'V', 10), Value::Text("1234567890"), Value::Text("1234567890")},
       {"varchar empty", Field("V", 'V', 10), Value::Text(""), Value::Text("")},
       {"varchar null", Field("V", 'V', 10, 0, true), Value::Null(), Value::Null()},
       {"varbinary with zeros", Field("Q", 'Q', 5), Value::Bytes(std::string("\0a\0", 3)),
        Value::Bytes(std::string("\0a\0", 3))},
       {"memo one mebibyte", Field("M", 'M'), Value::Text(mib), Value::Text(mib)},
-      {"memo CR LF apostrophes", Field("M", 'M'), Value::Text("it's\r\nO''k\n"), Value::Text("it's\r\nO''k\n")},
+      {"memo CR LF apostrophes", Field("M", 'M'), Value::Text("it's\r\nO''k\n"),
+       Value::Text("it's\r\nO''k\n")},
       {"memo empty", Field("M", 'M'), Value::Text(""), Value::Text("")},
       {"memo null", Field("M", 'M', 0, 0, true), Value::Null(), Value::Null()},
       {"blob every byte", Field("W", 'W'), Value::Bytes(all_bytes), Value::Bytes(all_bytes)},
       {"general", Field("G", 'G'), Value::Bytes("OLE"), Value::Bytes("OLE")},
-      {"binary memo", Field("M", 'M', 0, 0, false, true), Value::Bytes(all_bytes), Value::Bytes(all_bytes)},
-      {"numeric negative", Field("N", 'N', 10, 2), Value::Numeric("-1234.5"), Value::Numeric("-1234.50")},
-      {"numeric rounds half up", Field("N", 'N', 6, 2), Value::Numeric("1.005"), Value::Numeric("1.01")},
+      {"binary memo", Field("M", 'M', 0, 0, false, true), Value::Bytes(all_bytes),
+       Value::Bytes(all_bytes)},
+      {"numeric negative", Field("N", 'N', 10, 2), Value::Numeric("-1234.5"),
+       Value::Numeric("-1234.50")},
+      {"numeric rounds half up", Field("N", 'N', 6, 2), Value::Numeric("1.005"),
+       Value::Numeric("1.01")},
       {"numeric twenty digits", Field("N", 'N', 20), Value::Numeric("99999999999999999999"),
        Value::Numeric("99999999999999999999")},
       {"numeric null", Field("N", 'N', 5, 0, true), Value::Null(), Value::Null()},
@@ -111,12 +117,15 @@ std::vector<RoundTripCase> RoundTripCases() {
       {"double", Field("B", 'B', 0, 3), Value::Double(-1.5e300), Value::Double(-1.5e300)},
       {"currency negative", Field("Y", 'Y'), Value::Currency(-9223372036854775807LL - 1),
        Value::Currency(-9223372036854775807LL - 1)},
-      {"currency from text", Field("Y", 'Y'), Value::Numeric("-12.34567"), Value::Currency(-123457)},
+      {"currency from text", Field("Y", 'Y'), Value::Numeric("-12.34567"),
+       Value::Currency(-123457)},
       {"date", Field("D", 'D'), Value::FromDate({9999, 12, 31}), Value::FromDate({9999, 12, 31})},
       {"date empty", Field("D", 'D'), Value::Text(""), Value::Null()},
-      {"datetime with milliseconds", Field("T", 'T'), Value::FromDateTime(At(2024, 2, 29, 23, 59, 59, 999)),
+      {"datetime with milliseconds", Field("T", 'T'),
+       Value::FromDateTime(At(2024, 2, 29, 23, 59, 59, 999)),
        Value::FromDateTime(At(2024, 2, 29, 23, 59, 59, 999))},
-      {"datetime before 1900", Field("T", 'T'), Value::FromDateTime(At(1899, 12, 30, 13, 35, 38, 0)),
+      {"datetime before 1900", Field("T", 'T'),
+       Value::FromDateTime(At(1899, 12, 30, 13, 35, 38, 0)),
        Value::FromDateTime(At(1899, 12, 30, 13, 35, 38, 0))},
       {"datetime null", Field("T", 'T', 0, 0, true), Value::Null(), Value::Null()},
       {"logical true", Field("L", 'L'), Value::Logical(true), Value::Logical(true)},
@@ -130,7 +139,8 @@ TEST_F(TableTest, EveryTypeRoundTrips) {
     fs_ = MemFileSystem();
     fs_.AddDirectory(kFolder);
     // A neighbour field on both sides catches offset and null-bit mistakes.
-    auto table = Create({Field("BEFORE", 'C', 3, 0, true), c.field, Field("AFTER", 'V', 4, 0, true)});
+    auto table =
+        Create({Field("BEFORE", 'C', 3, 0, true), c.field, Field("AFTER", 'V', 4, 0, true)});
     ASSERT_NE(table, nullptr);
     ASSERT_TRUE(table->Append({Value::Text("b"), c.written, Value::Null()}).ok());
     ASSERT_TRUE(table->Append({Value::Null(), c.written, Value::Text("a")}).ok());
@@ -155,7 +165,9 @@ struct CodePageCase {
 
 TEST_F(TableTest, NonAsciiTextRoundTripsInItsCodePage) {
   const CodePageCase cases[] = {
-      {0x03, "Müller – café €"}, {0xC9, "Жизнь, ёлка"}, {0xC8, "Łódź, žluťoučký kůň"},
+      {0x03, "Müller – café €"},
+      {0xC9, "Жизнь, ёлка"},
+      {0xC8, "Łódź, žluťoučký kůň"},
       {0x7B, "日本語テキスト"},
   };
   for (const CodePageCase& c : cases) {
@@ -182,13 +194,15 @@ TEST_F(TableTest, CharacterOutsideTheCodePageFailsNamingFieldAndCharacter) {
 }
 
 TEST_F(TableTest, RefusesValuesThatDoNotFit) {
-  auto table = Create({Field("N", 'N', 5, 2), Field("C", 'C', 3), Field("I", 'I'), Field("D", 'D')});
+  auto table =
+      Create({Field("N", 'N', 5, 2), Field("C", 'C', 3), Field("I", 'I'), Field("D", 'D')});
   std::vector<std::vector<Value>> bad = {
       {Value::Numeric("100"), Value::Text(""), Value::Integer(0), Value::Text("")},
       {Value::Numeric("1"), Value::Text("abcd"), Value::Integer(0), Value::Text("")},
       {Value::Numeric("1"), Value::Text(""), Value::Integer(1LL << 40), Value::Text("")},
       {Value::Numeric("1"), Value::Text(""), Value::Integer(0), Value::FromDate({2023, 2, 29})},
-      {Value::Numeric("1"), Value::Text(""), Value::Integer(0), Value::Null()},  // null in NOT NULL D
+      {Value::Numeric("1"), Value::Text(""), Value::Integer(0),
+       Value::Null()},  // null in NOT NULL D
   };
   for (const auto& values : bad) {
     Status status = table->Append(values);
@@ -209,9 +223,9 @@ TEST_F(TableTest, HeaderMatchesWhatFoxProWrites) {
   const char* nullflags = bytes.data() + 32 + 32 * 4;
   EXPECT_EQ(std::string(nullflags), "_NullFlags");
   EXPECT_EQ(static_cast<unsigned char>(nullflags[dbf::kFieldFlagsOffset]), 0x05);
-  EXPECT_EQ(static_cast<unsigned char>(bytes[32 + dbf::kFieldFlagsOffset]), 0x04);       // I
-  EXPECT_EQ(static_cast<unsigned char>(bytes[64 + dbf::kFieldFlagsOffset]), 0x02);       // V null
-  EXPECT_EQ(static_cast<unsigned char>(bytes[96 + dbf::kFieldFlagsOffset]), 0x04);       // Y
+  EXPECT_EQ(static_cast<unsigned char>(bytes[32 + dbf::kFieldFlagsOffset]), 0x04);  // I
+  EXPECT_EQ(static_cast<unsigned char>(bytes[64 + dbf::kFieldFlagsOffset]), 0x02);  // V null
+  EXPECT_EQ(static_cast<unsigned char>(bytes[96 + dbf::kFieldFlagsOffset]), 0x04);  // Y
   std::string memo = fs_.GetFile("/data/t.fpt");
   ASSERT_EQ(memo.size(), 512u);
   EXPECT_EQ(memo.substr(0, 8), std::string("\0\0\0\x08\0\0\0\x40", 8));
@@ -220,7 +234,10 @@ TEST_F(TableTest, HeaderMatchesWhatFoxProWrites) {
 TEST_F(TableTest, EveryAppendLeavesTheFilesConsistent) {
   auto table = Create({Field("ID", 'I'), Field("NOTES", 'M')});
   for (int i = 0; i < 20; ++i) {
-    ASSERT_TRUE(table->Append({Value::Integer(i), Value::Text(std::string(static_cast<std::size_t>(i * 7), 'm'))}).ok());
+    ASSERT_TRUE(table
+                    ->Append({Value::Integer(i),
+                              Value::Text(std::string(static_cast<std::size_t>(i * 7), 'm'))})
+                    .ok());
     std::string bytes = fs_.GetFile(kPath);
     std::uint32_t count;
     std::memcpy(&count, bytes.data() + 4, 4);
@@ -290,7 +307,10 @@ TEST_F(TableTest, WriteFaultsNeverLoseAcknowledgedRecords) {
       fs_.AddDirectory(kFolder);
       auto table = Create({Field("ID", 'I'), Field("NOTES", 'M'), Field("MORE", 'M', 0, 0, true)});
       for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(table->Append({Value::Integer(i), Value::Text("memo " + std::to_string(i)), Value::Null()}).ok());
+        ASSERT_TRUE(table
+                        ->Append({Value::Integer(i), Value::Text("memo " + std::to_string(i)),
+                                  Value::Null()})
+                        .ok());
       }
       fs_.FailWrite(fail_at, sticky);
       Status status = table->Append({Value::Integer(3), Value::Text("new"), Value::Text("more")});

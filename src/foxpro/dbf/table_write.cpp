@@ -37,10 +37,20 @@ bool IsMemoType(char type) { return type == 'M' || type == 'G' || type == 'W'; }
 // Fixed widths of the types whose width the definition does not choose.
 int FixedWidth(char type) {
   switch (type) {
-    case 'I': case 'M': case 'G': case 'W': return 4;
-    case 'B': case 'Y': case 'D': case 'T': return 8;
-    case 'L': return 1;
-    default: return 0;
+    case 'I':
+    case 'M':
+    case 'G':
+    case 'W':
+      return 4;
+    case 'B':
+    case 'Y':
+    case 'D':
+    case 'T':
+      return 8;
+    case 'L':
+      return 1;
+    default:
+      return 0;
   }
 }
 
@@ -64,10 +74,12 @@ Status CheckFieldSpec(const FieldSpec& spec, FieldInfo* info) {
     return bad("a field name has 1 to 10 characters");
   }
   for (char c : spec.name) {
-    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    bool ok =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
     if (!ok) return bad("a field name holds only letters, digits and '_'");
   }
-  if (spec.name[0] >= '0' && spec.name[0] <= '9') return bad("a field name cannot start with a digit");
+  if (spec.name[0] >= '0' && spec.name[0] <= '9')
+    return bad("a field name cannot start with a digit");
   if (std::strchr("CVQMGWNFIBYDTL", spec.type) == nullptr || spec.type == '\0') {
     return bad(std::string("unknown field type '") + spec.type + "'");
   }
@@ -76,7 +88,8 @@ Status CheckFieldSpec(const FieldSpec& spec, FieldInfo* info) {
   if (width == 0) {
     int max = (spec.type == 'N' || spec.type == 'F') ? 20 : 254;
     if (spec.width < 1 || spec.width > max) {
-      return bad("width " + std::to_string(spec.width) + " is out of range 1.." + std::to_string(max));
+      return bad("width " + std::to_string(spec.width) + " is out of range 1.." +
+                 std::to_string(max));
     }
     width = spec.width;
     if (spec.type == 'N' || spec.type == 'F') {
@@ -127,10 +140,12 @@ std::string BuildHeader(const TableSpec& spec, const std::vector<FieldInfo>& all
     autoinc |= f.autoinc();
     memo |= IsMemoType(f.type);
   }
-  std::size_t length = dbf::kHeaderSize + all.size() * dbf::kDescriptorSize + 1 + dbf::kBacklinkSize;
+  std::size_t length =
+      dbf::kHeaderSize + all.size() * dbf::kDescriptorSize + 1 + dbf::kBacklinkSize;
   std::string header(length, '\0');
-  header[dbf::kTypeOffset] = static_cast<char>(varying ? dbf::kTypeVfpVarying
-                                               : autoinc ? dbf::kTypeVfpAutoinc : dbf::kTypeVfp);
+  header[dbf::kTypeOffset] = static_cast<char>(varying   ? dbf::kTypeVfpVarying
+                                               : autoinc ? dbf::kTypeVfpAutoinc
+                                                         : dbf::kTypeVfp);
   PutDate(spec.today.year != 0 ? spec.today : Today(), header.data());
   PutLittleEndian16(static_cast<std::uint16_t>(length), header.data() + dbf::kHeaderLengthOffset);
   PutLittleEndian16(record_length, header.data() + dbf::kRecordLengthOffset);
@@ -146,7 +161,8 @@ std::string BuildHeader(const TableSpec& spec, const std::vector<FieldInfo>& all
   return header;
 }
 
-Status LayOutFields(const TableSpec& spec, std::vector<FieldInfo>* all, std::uint16_t* record_length) {
+Status LayOutFields(const TableSpec& spec, std::vector<FieldInfo>* all,
+                    std::uint16_t* record_length) {
   if (spec.fields.empty()) return Status::InvalidArgument("a table needs at least one field");
   std::uint32_t offset = 1;
   int bits = 0;
@@ -174,7 +190,8 @@ Status LayOutFields(const TableSpec& spec, std::vector<FieldInfo>* all, std::uin
     offset += flags.width;
     all->push_back(std::move(flags));
   }
-  if (all->size() > dbf::kMaxFields) return Status::InvalidArgument("Too many fields (255 at most).");
+  if (all->size() > dbf::kMaxFields)
+    return Status::InvalidArgument("Too many fields (255 at most).");
   if (offset > dbf::kMaxRecordLength) {
     return Status::InvalidArgument("Record is too large (" + std::to_string(offset) +
                                    " bytes; 65500 at most).");
@@ -213,7 +230,8 @@ Result<std::unique_ptr<Table>> Table::Create(FileSystem* fs, const std::string& 
   }
   auto file = fs->Open(path, OpenMode::kCreateExclusive);
   if (!file.ok()) {
-    if (file.status().IsAlreadyExists()) return Status::AlreadyExists("File '" + name + "' already exists.");
+    if (file.status().IsAlreadyExists())
+      return Status::AlreadyExists("File '" + name + "' already exists.");
     return file.status();
   }
   // From here on a failure removes what was created.
@@ -289,7 +307,8 @@ Status Table::EncodeRecord(const std::vector<Value>& values, std::string* record
 Status Table::Append(const std::vector<Value>& values) {
   Impl& impl = *impl_;
   if (!impl.writable) return Status::NotSupported(file_name_ + ": the table is open read-only");
-  if (header_.record_count == 0xFFFFFFFFu) return Status::IOError(file_name_ + ": the table is full");
+  if (header_.record_count == 0xFFFFFFFFu)
+    return Status::IOError(file_name_ + ": the table is full");
   std::string& record = impl.record_scratch;
   std::vector<std::string> memo_data;
   FOXPRO_RETURN_IF_ERROR(EncodeRecord(values, &record, &memo_data));
@@ -307,19 +326,30 @@ Status Table::Append(const std::vector<Value>& values) {
   if (!memos.empty()) {
     FOXPRO_RETURN_IF_ERROR(impl.memo->AppendBatch(&memos));
     for (std::size_t k = 0; k < memos.size(); ++k) {
-      PutLittleEndian32(memos[k].block, record.data() + fields_[memo_fields[k]].offset);
+      const FieldInfo& field = fields_[memo_fields[k]];
+      char* pointer = record.data() + field.offset;
+      if (HasAsciiMemoPointer(field)) {
+        // FoxPro 2.x and dBase: the block number in right-justified digits.
+        std::string digits = std::to_string(memos[k].block);
+        std::memset(pointer, ' ', field.width);
+        std::memcpy(pointer + field.width - digits.size(), digits.data(), digits.size());
+      } else {
+        PutLittleEndian32(memos[k].block, pointer);
+      }
     }
   }
   // 2. The record and the end-of-file byte, past the counted records.
   std::uint32_t count = header_.record_count;
-  std::uint64_t offset = header_.header_length + static_cast<std::uint64_t>(count) * header_.record_length;
+  std::uint64_t offset =
+      header_.header_length + static_cast<std::uint64_t>(count) * header_.record_length;
   record.push_back(dbf::kEndOfFile);
   Status status = impl.file->WriteAt(offset, record);
   // 3. The header: count, date and autoincrement values; only now is the record counted.
   if (status.ok()) status = WriteHeaderAfterAppend(count + 1);
   if (!status.ok()) {
     // Best effort: take the uncounted bytes away again.
-    if (impl.file->Truncate(offset).ok()) (void)impl.file->WriteAt(offset, std::string(1, dbf::kEndOfFile));
+    if (impl.file->Truncate(offset).ok())
+      (void)impl.file->WriteAt(offset, std::string(1, dbf::kEndOfFile));
     return status;
   }
   header_.record_count = count + 1;
@@ -340,7 +370,8 @@ Status Table::WriteHeaderAfterAppend(std::uint32_t new_count) {
   std::size_t end = dbf::kRecordCountOffset + 4;
   // Autoincrement fields: the descriptor's next value moves on by its step.
   std::size_t index = 0;
-  for (std::size_t slot = 0; dbf::kHeaderSize + (slot + 1) * dbf::kDescriptorSize <= header.size(); ++slot) {
+  for (std::size_t slot = 0; dbf::kHeaderSize + (slot + 1) * dbf::kDescriptorSize <= header.size();
+       ++slot) {
     char* d = header.data() + dbf::kHeaderSize + slot * dbf::kDescriptorSize;
     if (d[0] == static_cast<char>(dbf::kFieldTerminator)) break;
     if (d[dbf::kFieldTypeOffset] == dbf::kNullFlagsType) continue;
@@ -361,7 +392,8 @@ Status Table::MarkDeleted(std::uint32_t index, bool deleted) {
     return Status::InvalidArgument(file_name_ + ": record " + std::to_string(index + 1) +
                                    " does not exist");
   }
-  std::uint64_t offset = header_.header_length + static_cast<std::uint64_t>(index) * header_.record_length;
+  std::uint64_t offset =
+      header_.header_length + static_cast<std::uint64_t>(index) * header_.record_length;
   char flag = deleted ? dbf::kRecordDeleted : dbf::kRecordActive;
   FOXPRO_RETURN_IF_ERROR(impl.file->WriteAt(offset, std::string_view(&flag, 1)));
   impl.window_count = 0;

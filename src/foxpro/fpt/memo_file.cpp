@@ -47,15 +47,17 @@ Result<std::unique_ptr<MemoFile>> MemoFile::Open(std::unique_ptr<File> file, std
   if (flavor == Flavor::kFpt) {
     memo->next_free_ = BigEndian32(header.data() + fpt::kNextFreeOffset);
     bool wide = header[4] != 0 || header[5] != 0;
-    memo->block_size_ = wide ? BigEndian32(header.data() + 4)
-                             : (static_cast<std::uint32_t>(static_cast<unsigned char>(header[6])) << 8) |
-                                   static_cast<unsigned char>(header[7]);
+    memo->block_size_ =
+        wide ? BigEndian32(header.data() + 4)
+             : (static_cast<std::uint32_t>(static_cast<unsigned char>(header[6])) << 8) |
+                   static_cast<unsigned char>(header[7]);
   } else {
     memo->next_free_ = LittleEndian32(header.data());
     memo->block_size_ = fpt::kDbtBlockSize;
     if (flavor == Flavor::kDbase4 && header.size() >= 22) {
-      std::uint32_t size4 = static_cast<unsigned char>(header[20]) |
-                            (static_cast<std::uint32_t>(static_cast<unsigned char>(header[21])) << 8);
+      std::uint32_t size4 =
+          static_cast<unsigned char>(header[20]) |
+          (static_cast<std::uint32_t>(static_cast<unsigned char>(header[21])) << 8);
       if (size4 != 0) memo->block_size_ = size4;
     }
   }
@@ -88,9 +90,12 @@ Status MemoFile::Read(std::uint32_t block, std::string* data, std::uint32_t* typ
   if (type != nullptr) *type = fpt::kBlockText;
   if (block == 0) return Status::Ok();
   switch (flavor_) {
-    case Flavor::kFpt: return ReadFpt(block, data, type);
-    case Flavor::kDbase3: return ReadDbase3(block, data);
-    case Flavor::kDbase4: return ReadDbase4(block, data);
+    case Flavor::kFpt:
+      return ReadFpt(block, data, type);
+    case Flavor::kDbase3:
+      return ReadDbase3(block, data);
+    case Flavor::kDbase4:
+      return ReadDbase4(block, data);
   }
   return Status::Ok();
 }

@@ -1,6 +1,7 @@
 // Kills a process that is inserting rows with memos at random moments: the
 // table must always open and hold every acknowledged row (at most one more),
 // each of them intact.
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,8 +9,6 @@
 #include <filesystem>
 #include <random>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "foxpro/sql/database.h"
 
@@ -21,14 +20,17 @@ namespace fs = std::filesystem;
 constexpr int kRowsPerChild = 1000;
 constexpr int kKills = 50;
 
-std::string MemoFor(int i) { return "memo " + std::to_string(i) + " " + std::string(static_cast<std::size_t>(i % 150), 'x'); }
+std::string MemoFor(int i) {
+  return "memo " + std::to_string(i) + " " + std::string(static_cast<std::size_t>(i % 150), 'x');
+}
 
 // The child: inserts rows and reports each acknowledged row number on `fd`.
 [[noreturn]] void InsertUntilKilled(const std::string& folder, int fd) {
   auto db = Database::Open(DefaultFileSystem(), folder);
   if (!db.ok()) _exit(2);
   for (int i = 0; i < kRowsPerChild; ++i) {
-    std::string sql = "INSERT INTO t VALUES(" + std::to_string(i) + ", '" + MemoFor(i) + "', 'second')";
+    std::string sql =
+        "INSERT INTO t VALUES(" + std::to_string(i) + ", '" + MemoFor(i) + "', 'second')";
     if (!(*db)->Execute(sql).ok()) _exit(3);
     if (write(fd, &i, sizeof i) != sizeof i) _exit(4);
   }

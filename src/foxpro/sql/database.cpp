@@ -30,7 +30,8 @@ std::vector<std::string> FieldLabels(const Table& table, const TableLocation& lo
 
 // Finds a column by the name a statement uses: its label, its stored name,
 // or (for names FoxPro shortened) the first 10 characters.
-int FindColumn(const std::vector<std::string>& labels, const Table& table, const std::string& name) {
+int FindColumn(const std::vector<std::string>& labels, const Table& table,
+               const std::string& name) {
   std::string wanted = AsciiLower(name);
   for (std::size_t i = 0; i < labels.size(); ++i) {
     if (labels[i] == wanted) return static_cast<int>(i);
@@ -102,7 +103,8 @@ Result<std::unique_ptr<Database>> Database::Open(FileSystem* fs, const std::stri
   std::unique_ptr<Database> db(new Database());
   db->fs_ = fs;
   db->options_ = options;
-  if (source.empty()) return Status::NotFound("Invalid path or file name: the data source is empty.");
+  if (source.empty())
+    return Status::NotFound("Invalid path or file name: the data source is empty.");
   if (fs->IsDirectory(source)) {
     auto catalog = OpenFolderCatalog(fs, source);
     if (!catalog.ok()) return catalog.status();
@@ -169,9 +171,11 @@ Result<std::unique_ptr<RowCursor>> Database::Query(std::string_view sql) {
     }
   }
   for (int index : source) {
-    columns.push_back({labels[static_cast<std::size_t>(index)], fields[static_cast<std::size_t>(index)]});
+    columns.push_back(
+        {labels[static_cast<std::size_t>(index)], fields[static_cast<std::size_t>(index)]});
   }
-  return std::unique_ptr<RowCursor>(new TableCursor(std::move(*table), std::move(columns), std::move(source)));
+  return std::unique_ptr<RowCursor>(
+      new TableCursor(std::move(*table), std::move(columns), std::move(source)));
 }
 
 Status Database::Execute(std::string_view sql) {
@@ -182,9 +186,12 @@ Status Database::Execute(std::string_view sql) {
       auto cursor = Query(sql);
       return cursor.ok() ? Status::Ok() : cursor.status();
     }
-    case Statement::Kind::kCreateTable: return RunCreate(*statement);
-    case Statement::Kind::kInsert: return RunInsert(*statement);
-    case Statement::Kind::kDropTable: return RunDrop(*statement);
+    case Statement::Kind::kCreateTable:
+      return RunCreate(*statement);
+    case Statement::Kind::kInsert:
+      return RunInsert(*statement);
+    case Statement::Kind::kDropTable:
+      return RunDrop(*statement);
   }
   return Status::InvalidArgument("Syntax error.");
 }

@@ -77,7 +77,7 @@ class Database {
   bool is_container_ = false;
   DatabaseOptions options_;
   std::map<std::string, std::unique_ptr<OpenTable>> open_tables_;  // by lower-case name
-  std::map<std::string, OpenTable*> table_aliases_;  // by the name a statement used
+  std::map<std::string, OpenTable*> table_aliases_;                // by the name a statement used
 };
 
 }  // namespace foxpro::sql

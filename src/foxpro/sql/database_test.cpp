@@ -3,14 +3,13 @@
 // values that must be refused.
 #include "foxpro/sql/database.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "foxpro/codepage/codepage.h"
 #include "foxpro/dbf/dbf_format.h"
@@ -62,7 +61,8 @@ class DatabaseTest : public ::testing::Test {
   }
   std::vector<std::string> Files() {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder_))
+      names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -113,7 +113,10 @@ TEST_F(DatabaseTest, UnsafeNamesAreRefusedAndTouchNothing) {
   const char* names[] = {"[]", "[../x]", "[a/b]", "[..]", "[a\\b]", "[a\tb]"};
   for (const char* name : names) {
     for (std::string verb : {"CREATE TABLE ", "DROP TABLE ", "SELECT * FROM ", "INSERT INTO "}) {
-      std::string sql = verb + name + (verb[0] == 'C' ? " (a C(1))" : verb[0] == 'I' ? " VALUES('x')" : "");
+      std::string sql = verb + name +
+                        (verb[0] == 'C'   ? " (a C(1))"
+                         : verb[0] == 'I' ? " VALUES('x')"
+                                          : "");
       Status status = db_->Execute(sql);
       EXPECT_FALSE(status.ok()) << sql;
     }
@@ -158,7 +161,8 @@ TEST_F(DatabaseTest, InsertRefusalsWriteNothing) {
   };
   for (const Refusal& r : refusals) {
     Status status = Fail(r.sql);
-    EXPECT_NE(status.message().find(r.part), std::string::npos) << r.sql << ": " << status.message();
+    EXPECT_NE(status.message().find(r.part), std::string::npos)
+        << r.sql << ": " << status.message();
   }
   EXPECT_EQ(Select("SELECT * FROM t").size(), 0u);
   Run("INSERT INTO t VALUES('-1.005', 'a', '2024-02-29', 'True', 'Zoë')");
@@ -228,7 +232,9 @@ TEST(DatabaseOpen, RefusesWhatIsNeitherFolderNorContainer) {
   EXPECT_TRUE(Database::Open(DefaultFileSystem(), "/etc/hostname").status().IsInvalidArgument());
 }
 
-std::string Fixture(const std::string& path) { return std::string(QUILLOMAR_FIXTURES) + "/vfp/" + path; }
+std::string Fixture(const std::string& path) {
+  return std::string(QUILLOMAR_FIXTURES) + "/vfp/" + path;
+}
 
 TEST(DatabaseContainer, ListsLiveTablesAndViewsWithLongFieldNames) {
   if (!fs::is_directory(Fixture(""))) GTEST_SKIP() << "FoxPro fixtures not found; skipped";

@@ -85,18 +85,22 @@ bool ParseDateTime(std::string_view s, DateTime* t, bool* has_time) {
 }
 
 Status Mismatch(const std::string& label, const Literal& literal) {
-  std::string shown = literal.kind == Literal::Kind::kString ? "'" + literal.text + "'" : literal.text;
+  std::string shown =
+      literal.kind == Literal::Kind::kString ? "'" + literal.text + "'" : literal.text;
   if (shown.size() > 60) shown = shown.substr(0, 57) + "...";
-  return Status::InvalidArgument("Data type mismatch: field " + label + " cannot take " + shown + ".");
+  return Status::InvalidArgument("Data type mismatch: field " + label + " cannot take " + shown +
+                                 ".");
 }
 
-Result<Value> FromLogicalText(std::string_view text, const Literal& literal, const std::string& label) {
+Result<Value> FromLogicalText(std::string_view text, const Literal& literal,
+                              const std::string& label) {
   std::string word = Upper(Trim(text));
-  if (word == "TRUE" || word == "1" || word == "T" || word == "Y" || word == ".T." || word == "YES" ||
-      word == "-1") {
+  if (word == "TRUE" || word == "1" || word == "T" || word == "Y" || word == ".T." ||
+      word == "YES" || word == "-1") {
     return Value::Logical(true);
   }
-  if (word == "FALSE" || word == "0" || word == "F" || word == "N" || word == ".F." || word == "NO") {
+  if (word == "FALSE" || word == "0" || word == "F" || word == "N" || word == ".F." ||
+      word == "NO") {
     return Value::Logical(false);
   }
   return Mismatch(label, literal);
@@ -105,10 +109,20 @@ Result<Value> FromLogicalText(std::string_view text, const Literal& literal, con
 Result<Value> FromString(const Literal& literal, const FieldInfo& field, const std::string& label) {
   const std::string& text = literal.text;
   switch (field.type) {
-    case 'C': case 'V': case 'M':
+    case 'C':
+    case 'V':
+    case 'M':
       return field.binary() ? Value::Bytes(text) : Value::Text(text);
-    case 'Q': case 'W': case 'G': case 'P': return Value::Bytes(text);
-    case 'N': case 'F': case 'Y': case 'B': case 'I':
+    case 'Q':
+    case 'W':
+    case 'G':
+    case 'P':
+      return Value::Bytes(text);
+    case 'N':
+    case 'F':
+    case 'Y':
+    case 'B':
+    case 'I':
       if (Trim(text).empty()) return OmittedValue(field);
       if (!IsNumberText(text)) return Mismatch(label, literal);
       if (field.type == 'I') {
@@ -117,12 +131,14 @@ Result<Value> FromString(const Literal& literal, const FieldInfo& field, const s
         std::int64_t v = 0;
         auto result = std::from_chars(digits.data(), digits.data() + digits.size(), v);
         if (result.ec != std::errc() || result.ptr != digits.data() + digits.size()) {
-          return Status::InvalidArgument("Field " + label + ": " + text + " is not a whole number.");
+          return Status::InvalidArgument("Field " + label + ": " + text +
+                                         " is not a whole number.");
         }
         return Value::Integer(v);
       }
       return Value::Numeric(std::string(Trim(text)));
-    case 'D': case 'T': {
+    case 'D':
+    case 'T': {
       if (Trim(text).empty()) return OmittedValue(field);
       DateTime t;
       bool has_time = false;
@@ -135,8 +151,10 @@ Result<Value> FromString(const Literal& literal, const FieldInfo& field, const s
       }
       return Value::FromDateTime(t);
     }
-    case 'L': return FromLogicalText(text, literal, label);
-    default: break;
+    case 'L':
+      return FromLogicalText(text, literal, label);
+    default:
+      break;
   }
   return Mismatch(label, literal);
 }
@@ -146,22 +164,38 @@ Result<Value> FromString(const Literal& literal, const FieldInfo& field, const s
 Value OmittedValue(const FieldInfo& field) {
   if (field.nullable()) return Value::Null();
   switch (field.type) {
-    case 'C': case 'V': case 'M': return field.binary() ? Value::Bytes("") : Value::Text("");
-    case 'Q': case 'W': case 'G': case 'P': return Value::Bytes("");
-    case 'N': case 'F': return Value::Numeric("0");
-    case 'I': return Value::Integer(0);
-    case 'B': return Value::Double(0);
-    case 'Y': return Value::Currency(0);
-    case 'L': return Value::Logical(false);
-    default: return Value::Text("");  // D T: stored as the empty date
+    case 'C':
+    case 'V':
+    case 'M':
+      return field.binary() ? Value::Bytes("") : Value::Text("");
+    case 'Q':
+    case 'W':
+    case 'G':
+    case 'P':
+      return Value::Bytes("");
+    case 'N':
+    case 'F':
+      return Value::Numeric("0");
+    case 'I':
+      return Value::Integer(0);
+    case 'B':
+      return Value::Double(0);
+    case 'Y':
+      return Value::Currency(0);
+    case 'L':
+      return Value::Logical(false);
+    default:
+      return Value::Text("");  // D T: stored as the empty date
   }
 }
 
 Result<Value> LiteralToValue(const Literal& literal, const FieldInfo& field,
                              const std::string& field_label) {
   switch (literal.kind) {
-    case Literal::Kind::kNull: return Value::Null();
-    case Literal::Kind::kString: return FromString(literal, field, field_label);
+    case Literal::Kind::kNull:
+      return Value::Null();
+    case Literal::Kind::kString:
+      return FromString(literal, field, field_label);
     case Literal::Kind::kLogical:
       if (field.type == 'L') return Value::Logical(literal.logical);
       return Mismatch(field_label, literal);

@@ -44,7 +44,8 @@ class Lexer {
     *token = Token();
     if (pos_ >= sql_.size()) return Status::Ok();
     char c = sql_[pos_];
-    if (c == '"' || c == '[' || c == '`') return Quoted(c == '[' ? ']' : c, Token::Kind::kQuotedName, token);
+    if (c == '"' || c == '[' || c == '`')
+      return Quoted(c == '[' ? ']' : c, Token::Kind::kQuotedName, token);
     if (c == '\'') return Quoted('\'', Token::Kind::kString, token);
     if (c == '.' && LogicalAhead(token)) return Status::Ok();
     if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && NumberAhead())) return Number(token);
@@ -211,12 +212,12 @@ struct TypeName {
 };
 
 constexpr TypeName kTypeNames[] = {
-    {"C", 'C'},        {"CHAR", 'C'},     {"CHARACTER", 'C'}, {"V", 'V'},       {"VARCHAR", 'V'},
-    {"Q", 'Q'},        {"VARBINARY", 'Q'}, {"N", 'N'},       {"NUMERIC", 'N'}, {"DECIMAL", 'N'},
-    {"F", 'F'},        {"FLOAT", 'F'},    {"I", 'I'},         {"INT", 'I'},     {"INTEGER", 'I'},
-    {"B", 'B'},        {"DOUBLE", 'B'},   {"Y", 'Y'},         {"CURRENCY", 'Y'}, {"D", 'D'},
-    {"DATE", 'D'},     {"T", 'T'},        {"DATETIME", 'T'},  {"L", 'L'},       {"LOGICAL", 'L'},
-    {"M", 'M'},        {"MEMO", 'M'},     {"G", 'G'},         {"GENERAL", 'G'}, {"W", 'W'},
+    {"C", 'C'},    {"CHAR", 'C'},      {"CHARACTER", 'C'}, {"V", 'V'},        {"VARCHAR", 'V'},
+    {"Q", 'Q'},    {"VARBINARY", 'Q'}, {"N", 'N'},         {"NUMERIC", 'N'},  {"DECIMAL", 'N'},
+    {"F", 'F'},    {"FLOAT", 'F'},     {"I", 'I'},         {"INT", 'I'},      {"INTEGER", 'I'},
+    {"B", 'B'},    {"DOUBLE", 'B'},    {"Y", 'Y'},         {"CURRENCY", 'Y'}, {"D", 'D'},
+    {"DATE", 'D'}, {"T", 'T'},         {"DATETIME", 'T'},  {"L", 'L'},        {"LOGICAL", 'L'},
+    {"M", 'M'},    {"MEMO", 'M'},      {"G", 'G'},         {"GENERAL", 'G'},  {"W", 'W'},
     {"BLOB", 'W'},
 };
 
@@ -306,8 +307,12 @@ Status ParseCreate(Parser* p, Statement* s) {
 Status ParseLiteral(Parser* p, Literal* literal) {
   const Token& t = p->current();
   switch (t.kind) {
-    case Token::Kind::kString: literal->kind = Literal::Kind::kString; break;
-    case Token::Kind::kNumber: literal->kind = Literal::Kind::kNumber; break;
+    case Token::Kind::kString:
+      literal->kind = Literal::Kind::kString;
+      break;
+    case Token::Kind::kNumber:
+      literal->kind = Literal::Kind::kNumber;
+      break;
     case Token::Kind::kLogical:
       literal->kind = Literal::Kind::kLogical;
       literal->logical = t.logical;
@@ -324,7 +329,8 @@ Status ParseLiteral(Parser* p, Literal* literal) {
       }
       break;
     }
-    default: return Status::InvalidArgument(kSyntaxError);
+    default:
+      return Status::InvalidArgument(kSyntaxError);
   }
   literal->text = t.text;
   return p->Advance();
@@ -373,9 +379,8 @@ Result<Statement> Parse(std::string_view sql) {
   Statement statement;
   Status status;
   if (parser.current().kind != Token::Kind::kWord) {
-    return Status::InvalidArgument(parser.current().kind == Token::Kind::kEnd
-                                       ? kSyntaxError
-                                       : "Unrecognized command verb.");
+    return Status::InvalidArgument(
+        parser.current().kind == Token::Kind::kEnd ? kSyntaxError : "Unrecognized command verb.");
   }
   std::string verb = Upper(parser.current().text);
   FOXPRO_RETURN_IF_ERROR(parser.Advance());

@@ -1,7 +1,7 @@
 // The statement forms the program sends, and FoxPro's messages for others.
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "foxpro/sql/statement.h"
 
@@ -36,7 +36,8 @@ TEST(Parser, TableNamesInEveryQuoting) {
 }
 
 TEST(Parser, CreateTableAsTheProgramSendsIt) {
-  auto s = Parse("CREATE TABLE \"orders\"(\"id\" M,\"unit_price\" M,\"amount_net\" M,\"photo\" BLOB);");
+  auto s =
+      Parse("CREATE TABLE \"orders\"(\"id\" M,\"unit_price\" M,\"amount_net\" M,\"photo\" BLOB);");
   ASSERT_TRUE(s.ok()) << s.status().ToString();
   EXPECT_EQ(s->kind, Statement::Kind::kCreateTable);
   ASSERT_EQ(s->definitions.size(), 4u);
@@ -56,20 +57,34 @@ struct TypeCase {
 
 TEST(Parser, ColumnTypesByLetterAndName) {
   const TypeCase cases[] = {
-      {"C(10)", 'C', 10, 0, true},        {"CHAR(3) NOT NULL", 'C', 3, 0, false},
-      {"V(254) NULL", 'V', 254, 0, true}, {"VARCHAR(5)", 'V', 5, 0, true},
-      {"Q(7)", 'Q', 7, 0, true},          {"VARBINARY(7)", 'Q', 7, 0, true},
-      {"N(10,2)", 'N', 10, 2, true},      {"NUMERIC(20)", 'N', 20, 0, true},
-      {"N", 'N', 10, 0, true},            {"F(12,4)", 'F', 12, 4, true},
-      {"FLOAT(8,1)", 'F', 8, 1, true},    {"I", 'I', 0, 0, true},
-      {"INTEGER NOT NULL", 'I', 0, 0, false}, {"B", 'B', 0, 0, true},
-      {"DOUBLE(4)", 'B', 0, 4, true},     {"Y", 'Y', 0, 0, true},
-      {"CURRENCY", 'Y', 0, 0, true},      {"D", 'D', 0, 0, true},
-      {"DATE", 'D', 0, 0, true},          {"T", 'T', 0, 0, true},
-      {"DATETIME", 'T', 0, 0, true},      {"L", 'L', 0, 0, true},
-      {"LOGICAL", 'L', 0, 0, true},       {"M", 'M', 0, 0, true},
-      {"MEMO NOT NULL", 'M', 0, 0, false}, {"G", 'G', 0, 0, true},
-      {"GENERAL", 'G', 0, 0, true},       {"W", 'W', 0, 0, true},
+      {"C(10)", 'C', 10, 0, true},
+      {"CHAR(3) NOT NULL", 'C', 3, 0, false},
+      {"V(254) NULL", 'V', 254, 0, true},
+      {"VARCHAR(5)", 'V', 5, 0, true},
+      {"Q(7)", 'Q', 7, 0, true},
+      {"VARBINARY(7)", 'Q', 7, 0, true},
+      {"N(10,2)", 'N', 10, 2, true},
+      {"NUMERIC(20)", 'N', 20, 0, true},
+      {"N", 'N', 10, 0, true},
+      {"F(12,4)", 'F', 12, 4, true},
+      {"FLOAT(8,1)", 'F', 8, 1, true},
+      {"I", 'I', 0, 0, true},
+      {"INTEGER NOT NULL", 'I', 0, 0, false},
+      {"B", 'B', 0, 0, true},
+      {"DOUBLE(4)", 'B', 0, 4, true},
+      {"Y", 'Y', 0, 0, true},
+      {"CURRENCY", 'Y', 0, 0, true},
+      {"D", 'D', 0, 0, true},
+      {"DATE", 'D', 0, 0, true},
+      {"T", 'T', 0, 0, true},
+      {"DATETIME", 'T', 0, 0, true},
+      {"L", 'L', 0, 0, true},
+      {"LOGICAL", 'L', 0, 0, true},
+      {"M", 'M', 0, 0, true},
+      {"MEMO NOT NULL", 'M', 0, 0, false},
+      {"G", 'G', 0, 0, true},
+      {"GENERAL", 'G', 0, 0, true},
+      {"W", 'W', 0, 0, true},
       {"blob", 'W', 0, 0, true},
   };
   for (const TypeCase& c : cases) {
@@ -85,8 +100,9 @@ TEST(Parser, ColumnTypesByLetterAndName) {
 }
 
 TEST(Parser, InsertLiterals) {
-  auto s = Parse("INSERT INTO \"orders\" VALUES('7', 'O''Hara    ', NULL, 12.5, -3, .T., .f., True, "
-                 "false, 'line1\r\nline2', '')");
+  auto s = Parse(
+      "INSERT INTO \"orders\" VALUES('7', 'O''Hara    ', NULL, 12.5, -3, .T., .f., True, "
+      "false, 'line1\r\nline2', '')");
   ASSERT_TRUE(s.ok()) << s.status().ToString();
   ASSERT_EQ(s->values.size(), 11u);
   EXPECT_EQ(s->values[0].kind, Literal::Kind::kString);

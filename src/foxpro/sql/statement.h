@@ -14,26 +14,26 @@ namespace foxpro::sql {
 // A column of CREATE TABLE.
 struct ColumnDef {
   std::string name;
-  char type = 'M';      // FoxPro type letter; BLOB -> 'W'
-  int width = 0;        // C V Q N F: as given (N/F default 10)
+  char type = 'M';  // FoxPro type letter; BLOB -> 'W'
+  int width = 0;    // C V Q N F: as given (N/F default 10)
   int decimals = 0;
-  bool nullable = true; // NULL (default for new columns) / NOT NULL
-  bool binary = false;  // NOCPTRANS
+  bool nullable = true;  // NULL (default for new columns) / NOT NULL
+  bool binary = false;   // NOCPTRANS
 };
 
 // A value of INSERT.
 struct Literal {
   enum class Kind { kNull, kString, kNumber, kLogical };
   Kind kind = Kind::kNull;
-  std::string text;     // kString: the bytes between the quotes, '' undone; kNumber: as written
-  bool logical = false; // kLogical
+  std::string text;      // kString: the bytes between the quotes, '' undone; kNumber: as written
+  bool logical = false;  // kLogical
 };
 
 struct Statement {
   enum class Kind { kSelect, kCreateTable, kInsert, kDropTable };
   Kind kind = Kind::kSelect;
-  std::string table;                 // unquoted name ([a]]b] -> a]b)
-  std::vector<std::string> columns;  // SELECT column list (empty = *), INSERT column list
+  std::string table;                   // unquoted name ([a]]b] -> a]b)
+  std::vector<std::string> columns;    // SELECT column list (empty = *), INSERT column list
   std::vector<ColumnDef> definitions;  // CREATE TABLE
   std::vector<Literal> values;         // INSERT
 };

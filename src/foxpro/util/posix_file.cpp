@@ -43,8 +43,8 @@ class PosixFile : public File {
   Status WriteAt(std::uint64_t offset, std::string_view data) override {
     std::size_t done = 0;
     while (done < data.size()) {
-      ssize_t put = ::pwrite(fd_, data.data() + done, data.size() - done,
-                             static_cast<off_t>(offset + done));
+      ssize_t put =
+          ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
       if (put < 0) {
         if (errno == EINTR) continue;
         return ErrnoStatus("write", path_, errno);
@@ -85,9 +85,15 @@ class PosixFileSystem : public FileSystem {
     }
     int flags = O_CLOEXEC;
     switch (mode) {
-      case OpenMode::kRead: flags |= O_RDONLY; break;
-      case OpenMode::kReadWrite: flags |= O_RDWR; break;
-      case OpenMode::kCreateExclusive: flags |= O_RDWR | O_CREAT | O_EXCL; break;
+      case OpenMode::kRead:
+        flags |= O_RDONLY;
+        break;
+      case OpenMode::kReadWrite:
+        flags |= O_RDWR;
+        break;
+      case OpenMode::kCreateExclusive:
+        flags |= O_RDWR | O_CREAT | O_EXCL;
+        break;
     }
     int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return ErrnoStatus("open", path, errno);

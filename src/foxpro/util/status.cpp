@@ -5,13 +5,26 @@ namespace foxpro {
 std::string Status::ToString() const {
   const char* name = "OK";
   switch (code_) {
-    case Code::kOk: return "OK";
-    case Code::kNotFound: name = "NotFound"; break;
-    case Code::kCorruption: name = "Corruption"; break;
-    case Code::kNotSupported: name = "NotSupported"; break;
-    case Code::kInvalidArgument: name = "InvalidArgument"; break;
-    case Code::kIOError: name = "IOError"; break;
-    case Code::kAlreadyExists: name = "AlreadyExists"; break;
+    case Code::kOk:
+      return "OK";
+    case Code::kNotFound:
+      name = "NotFound";
+      break;
+    case Code::kCorruption:
+      name = "Corruption";
+      break;
+    case Code::kNotSupported:
+      name = "NotSupported";
+      break;
+    case Code::kInvalidArgument:
+      name = "InvalidArgument";
+      break;
+    case Code::kIOError:
+      name = "IOError";
+      break;
+    case Code::kAlreadyExists:
+      name = "AlreadyExists";
+      break;
   }
   return std::string(name) + ": " + message_;
 }

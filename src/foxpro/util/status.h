@@ -27,7 +27,9 @@ class [[nodiscard]] Status {
   Status() = default;
 
   static Status Ok() { return Status(); }
-  static Status NotFound(std::string message) { return Status(Code::kNotFound, std::move(message)); }
+  static Status NotFound(std::string message) {
+    return Status(Code::kNotFound, std::move(message));
+  }
   static Status Corruption(std::string message) {
     return Status(Code::kCorruption, std::move(message));
   }
@@ -101,9 +103,9 @@ class [[nodiscard]] Result {
 }  // namespace foxpro
 
 // Returns from the calling function when `expr` yields a non-ok Status.
-#define FOXPRO_RETURN_IF_ERROR(expr)           \
-  do {                                         \
-    ::foxpro::Status foxpro_status_ = (expr);  \
+#define FOXPRO_RETURN_IF_ERROR(expr)                 \
+  do {                                               \
+    ::foxpro::Status foxpro_status_ = (expr);        \
     if (!foxpro_status_.ok()) return foxpro_status_; \
   } while (false)
 

@@ -29,16 +29,22 @@ Date DateFromJulianDay(std::int64_t jdn) {
 bool operator==(const Value& a, const Value& b) {
   if (a.kind_ != b.kind_) return false;
   switch (a.kind_) {
-    case Value::Kind::kNull: return true;
+    case Value::Kind::kNull:
+      return true;
     case Value::Kind::kLogical:
     case Value::Kind::kInteger:
-    case Value::Kind::kCurrency: return a.int_ == b.int_;
-    case Value::Kind::kDouble: return a.double_ == b.double_;
-    case Value::Kind::kDate: return a.datetime_.date == b.datetime_.date;
-    case Value::Kind::kDateTime: return a.datetime_ == b.datetime_;
+    case Value::Kind::kCurrency:
+      return a.int_ == b.int_;
+    case Value::Kind::kDouble:
+      return a.double_ == b.double_;
+    case Value::Kind::kDate:
+      return a.datetime_.date == b.datetime_.date;
+    case Value::Kind::kDateTime:
+      return a.datetime_ == b.datetime_;
     case Value::Kind::kNumeric:
     case Value::Kind::kText:
-    case Value::Kind::kBytes: return a.text_ == b.text_;
+    case Value::Kind::kBytes:
+      return a.text_ == b.text_;
   }
   return false;
 }
@@ -46,9 +52,12 @@ bool operator==(const Value& a, const Value& b) {
 std::string DebugString(const Value& value) {
   char buffer[64];
   switch (value.kind()) {
-    case Value::Kind::kNull: return "null";
-    case Value::Kind::kLogical: return value.logical() ? ".T." : ".F.";
-    case Value::Kind::kInteger: return std::to_string(value.integer());
+    case Value::Kind::kNull:
+      return "null";
+    case Value::Kind::kLogical:
+      return value.logical() ? ".T." : ".F.";
+    case Value::Kind::kInteger:
+      return std::to_string(value.integer());
     case Value::Kind::kCurrency: {
       std::int64_t v = value.currency();
       std::snprintf(buffer, sizeof buffer, "$%s%lld.%04lld", v < 0 ? "-" : "",
@@ -69,9 +78,12 @@ std::string DebugString(const Value& value) {
                     t.date.month, t.date.day, t.hour, t.minute, t.second, t.millisecond);
       return buffer;
     }
-    case Value::Kind::kNumeric: return value.text();
-    case Value::Kind::kText: return "'" + value.text() + "'";
-    case Value::Kind::kBytes: return "bytes(" + std::to_string(value.text().size()) + ")";
+    case Value::Kind::kNumeric:
+      return value.text();
+    case Value::Kind::kText:
+      return "'" + value.text() + "'";
+    case Value::Kind::kBytes:
+      return "bytes(" + std::to_string(value.text().size()) + ")";
   }
   return "?";
 }

@@ -48,8 +48,7 @@ QString DisplayText(const std::string& text) {
   return shown;
 }
 
-int QtUi::MessageBox(QWidget* owner, const std::string& text, int style,
-                     const std::string& title) {
+int QtUi::MessageBox(QWidget* owner, const std::string& text, int style, const std::string& title) {
   bool yes_no = (style & 0x0F) == kYesNo;
   QMessageBox box(IconForStyle(style), Q(title), DisplayText(text),
                   yes_no ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, owner);

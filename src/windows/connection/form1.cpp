@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,7 +14,6 @@
 #include "accessories/appearance.h"
 #include "app/application_title.h"
 #include "app/settings_store.h"
-#include "platform/ui/pointer_shape.h"
 #include "platform/ui/ui.h"
 
 namespace windows {
@@ -76,12 +74,12 @@ Form1::~Form1() = default;
 void Form1::Place(QWidget* widget, int left, int top, int width, int height) {
   int dx = logicalDpiX();
   int dy = logicalDpiY();
-  widget->setGeometry(TwipsToPixels(left, dx), TwipsToPixels(top, dy),
-                      TwipsToPixels(width, dx), TwipsToPixels(height, dy));
+  widget->setGeometry(TwipsToPixels(left, dx), TwipsToPixels(top, dy), TwipsToPixels(width, dx),
+                      TwipsToPixels(height, dy));
 }
 
-QPushButton* Form1::MakeButton(QWidget* parent, const char* name, const char* caption,
-                               int left, int top, int width, int height) {
+QPushButton* Form1::MakeButton(QWidget* parent, const char* name, const char* caption, int left,
+                               int top, int width, int height) {
   auto* button = new QPushButton(QString::fromUtf8(caption), parent);
   button->setObjectName(name);
   button->setAutoDefault(false);
@@ -133,8 +131,8 @@ void Form1::SetDesignFonts() {
   setFont(window_font);
   QFont bold = window_font;
   bold.setBold(true);
-  for (QWidget* w : std::initializer_list<QWidget*>{frame1_, frame2_, option1_, option2_,
-                                                    label2_, text1_, text2_, text3_}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{frame1_, frame2_, option1_, option2_, label2_,
+                                                    text1_, text2_, text3_}) {
     w->setFont(bold);
   }
   QFont button_font = bold;
@@ -145,8 +143,8 @@ void Form1::SetDesignFonts() {
 void Form1::SetDesignColours() {
   // White behind the window, its frames, options and label; the text boxes
   // keep the system's colours; buttons are white with button-text captions.
-  for (QWidget* w : std::initializer_list<QWidget*>{this, frame1_, frame2_, option1_, option2_,
-                                                    label2_}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{this, frame1_, frame2_, option1_, option2_, label2_}) {
     accessories::SetWhiteBackground(w);
   }
   for (QPushButton* b : findChildren<QPushButton*>()) {

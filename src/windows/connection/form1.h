@@ -83,8 +83,8 @@ class Form1 : public QWidget, public db::ConnectionFields {
   void SetDesignColours();
   void SetTabOrder();
   void ConnectHandlers();
-  QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int left,
-                          int top, int width, int height);
+  QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int left, int top,
+                          int width, int height);
   void Place(QWidget* widget, int left, int top, int width, int height);
   void ShowMessage(const std::string& text);
   std::string ProgramFolder() const;

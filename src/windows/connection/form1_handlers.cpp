@@ -78,13 +78,13 @@ void Form1::PushButton1_Click() {
   trap.Step(100, [&] { connection = db::NewConnection(); });
   // From here on a failure skips to the closing test without a report.
   bool succeeded = trap.Silent([&] {
-    ui_.SetPointer(this, ui::kBusyPointer);                    // 102
-    Require(connection).SetCursorLocation(2);                  // 104
+    ui_.SetPointer(this, ui::kBusyPointer);                       // 102
+    Require(connection).SetCursorLocation(2);                     // 104
     Require(connection).Open(db::FoxproConnectionString(*this));  // 106-110
-    ShowMessage("Connection successful.");                     // 112
-    ui_.SetPointer(this, ui::kDefaultPointer);                 // 114
+    ShowMessage("Connection successful.");                        // 112
+    ui_.SetPointer(this, ui::kDefaultPointer);                    // 114
   });
-  if (!succeeded) {                                            // 116
+  if (!succeeded) {  // 116
     trap.Step(118, [&] { ShowMessage("Could not connect."); });
     trap.Step(120, [&] { ui_.SetPointer(this, ui::kDefaultPointer); });
   }
@@ -97,13 +97,13 @@ void Form1::PushButton2_Click() {
   std::unique_ptr<ado::Connection> connection;
   trap.Step(100, [&] { connection = db::NewConnection(); });
   bool succeeded = trap.Silent([&] {
-    ui_.SetPointer(this, ui::kBusyPointer);                      // 102
-    Require(connection).SetProvider(db::kSybaseProvider);        // 104
+    ui_.SetPointer(this, ui::kBusyPointer);                       // 102
+    Require(connection).SetProvider(db::kSybaseProvider);         // 104
     Require(connection).Open(db::SybaseConnectionString(*this));  // 106
-    ShowMessage("Connection successful.");                       // 108
-    ui_.SetPointer(this, ui::kDefaultPointer);                   // 110
+    ShowMessage("Connection successful.");                        // 108
+    ui_.SetPointer(this, ui::kDefaultPointer);                    // 110
   });
-  if (!succeeded) {                                              // 112
+  if (!succeeded) {  // 112
     trap.Step(114, [&] { ShowMessage("Could not connect."); });
     trap.Step(116, [&] { ui_.SetPointer(this, ui::kDefaultPointer); });
   }
@@ -134,7 +134,8 @@ void Form1::PushButton4_Click() {
 void Form1::PushButton5_Click() {
   app::Trap trap(ui_, this, kWindowName, "PushButton5_Click");
   std::string folder;
-  trap.Step(100, [&] { folder = accessories::BrowseFolder(ui_, this, "Please select folder:", ""); });
+  trap.Step(100,
+            [&] { folder = accessories::BrowseFolder(ui_, this, "Please select folder:", ""); });
   if (trap.Test(102, [&] { return folder.empty(); })) return;
   trap.Step(104, [&] { text2_->setText(Q(folder)); });
 }
