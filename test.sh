@@ -71,6 +71,15 @@ EOF
   total_skipped=$((total_skipped + skipped))
 done
 
+# Fuzzing: each libFuzzer target for a bounded time; a finding fails the run.
+echo "=== fuzzers"
+if ./scripts/run-fuzzers.sh; then
+  summaries+=("fuzz: no findings")
+else
+  summaries+=("fuzz: FINDINGS or build failure (see above)")
+  status=1
+fi
+
 echo "=== summary"
 for line in "${summaries[@]}"; do echo "$line"; done
 [ "$total_failed" -ne 0 ] && status=1

@@ -43,9 +43,10 @@ void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, std::string_
 Link::Link(const std::string& name) {
   Check(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_), SQL_HANDLE_ENV, env_,
         "Allocating the ODBC environment");
-  Check(SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
-        SQL_HANDLE_ENV, env_, "Choosing ODBC 3");
   try {
+    Check(SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                        0),
+          SQL_HANDLE_ENV, env_, "Choosing ODBC 3");
     Check(SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_), SQL_HANDLE_ENV, env_,
           "Allocating an ODBC connection");
     std::string copy = name;  // SQLConnect takes a non-const pointer

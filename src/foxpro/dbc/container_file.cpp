@@ -324,14 +324,15 @@ Status ContainerFile::Append(const std::vector<NewObject>& objects,
   return Status::Ok();
 }
 
-Status ContainerFile::MarkDeleted(const std::vector<std::uint32_t>& records) {
+Status ContainerFile::MarkDeleted(const std::vector<std::uint32_t>& records, bool deleted) {
+  const char flag = deleted ? dbf::kRecordDeleted : dbf::kRecordActive;
   for (std::uint32_t record : records) {
     if (record == 0 || record > rows_.size()) {
       return Status::InvalidArgument(file_name_ + ": no row " + std::to_string(record));
     }
     std::uint64_t at = header_length_ + std::uint64_t{record - 1} * record_length_;
-    FOXPRO_RETURN_IF_ERROR(file_->WriteAt(at, std::string_view("*", 1)).WithContext(file_name_));
-    rows_[record - 1].deleted = true;
+    FOXPRO_RETURN_IF_ERROR(file_->WriteAt(at, std::string_view(&flag, 1)).WithContext(file_name_));
+    rows_[record - 1].deleted = deleted;
   }
   return Status::Ok();
 }

@@ -73,8 +73,9 @@ class ContainerFile {
   // On failure the header count is restored so the rows are not there.
   Status Append(const std::vector<NewObject>& objects, std::vector<std::int32_t>* ids);
 
-  // Marks the rows with these record numbers deleted, in the order given.
-  Status MarkDeleted(const std::vector<std::uint32_t>& records);
+  // Marks the rows with these record numbers deleted (or live again when
+  // `deleted` is false), in the order given.
+  Status MarkDeleted(const std::vector<std::uint32_t>& records, bool deleted = true);
 
  private:
   struct Column {

@@ -170,7 +170,11 @@ TEST(ContainerIndex, StrOfIdAndLowerFollowFoxPro) {
     std::string lower;
   } lowers[] = {{"OrderDetails_9", 0x03, "orderdetails_9"},
                 {"\xC0\xD7\xDE\x8A\x9F", 0x03, "\xE0\xD7\xFE\x9A\xFF"},
-                {"\xC0\xC9", 0xC9, "\xC0\xC9"}};
+                {"\xC0\xC9\xA8", 0xC9, "\xE0\xE9\xB8"},  // 1251: А Й Ё
+                {"\x8A\xA3\xC8", 0xC8, "\x9A\xB3\xE8"},  // 1250: Š Ł Č
+                {"\xC1\xA2", 0xCB, "\xE1\xDC"},          // 1253: Α Ά
+                {"AB\x83\x41", 0x7B, "ab\x83\x41"},      // 932: trail byte 'A' kept
+                {"\x80\x8E", 0x65, "\xA0\xAE"}};         // 866: А О
   for (const LowerCase& c : lowers) EXPECT_EQ(LowerInCodePage(c.text, c.mark), c.lower);
 }
 

@@ -306,8 +306,15 @@ Status Database::DropTable(const std::string& name) {
   FOXPRO_RETURN_IF_ERROR(TablePath(*table, &dbf_path));
   // The Table row goes first: from then on nobody finds the table, and any
   // rows left behind by an interruption are orphans FoxPro ignores.
-  FOXPRO_RETURN_IF_ERROR(container_->MarkDeleted(RowsToDrop(*table)));
-  FOXPRO_RETURN_IF_ERROR(RebuildIndex());
+  std::vector<std::uint32_t> records = RowsToDrop(*table);
+  Status dropped = container_->MarkDeleted(records);
+  if (dropped.ok()) dropped = RebuildIndex();
+  if (!dropped.ok()) {
+    // Bring the rows back so that they agree with the index as it is.
+    std::reverse(records.begin(), records.end());
+    if (container_->MarkDeleted(records, false).ok()) (void)RebuildIndex();
+    return dropped;
+  }
   RemoveTableFiles(dbf_path);
   return Status::Ok();
 }

@@ -431,6 +431,31 @@ TEST(NewContainer, FailedCreateLeavesNothing) {
   }
 }
 
+TEST_F(DatabaseWriteTest, FailedDropLeavesTheTableWholeOrGone) {
+  for (int fail_at = 1; fail_at <= 40; ++fail_at) {
+    SetUp();
+    auto db = Open();
+    ASSERT_NE(db, nullptr);
+    mem_->FailWrite(fail_at);
+    Status s = db->DropTable("contacts");
+    mem_->FailWrite(0);
+    SCOPED_TRACE("failing write " + std::to_string(fail_at) + ": " + s.ToString());
+    auto again = Open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Locate("contacts").ok(), !s.ok());
+    EXPECT_EQ(mem_->HasFile("/db/contacts.dbf"), !s.ok());
+    std::unique_ptr<ContainerFile> c;
+    ASSERT_TRUE(ContainerFile::Open(mem_.get(), "/db/FOXPRO-DB-TEST.DBC", false, &c).ok());
+    std::size_t live = 0;
+    for (const ObjectRow& row : c->rows()) {
+      if (!row.deleted) ++live;
+    }
+    EXPECT_EQ(live, s.ok() ? 56u - 34u : 56u);  // 34: the table, 29 fields, 2 indexes, 2 relations
+    ExpectIndexMatchesRows(mem_.get(), "/db/FOXPRO-DB-TEST.DBC", "/db/FOXPRO-DB-TEST.DCX");
+    if (s.ok()) break;
+  }
+}
+
 // The real file system, in a temporary folder, with upper-case companions.
 TEST(DatabaseOnDisk, CreatesAndDropsBesideTheContainer) {
   if (!HaveFixtures()) GTEST_SKIP() << "FoxPro fixtures are absent (" << kVfp << ")";

@@ -1,15 +1,17 @@
 #include "foxpro/dbc/dcx.h"
 
+#include <array>
 #include <cstdio>
+#include <map>
+#include <mutex>
 
 #include "foxpro/cdx/index_builder.h"
 #include "foxpro/cdx/index_reader.h"
+#include "foxpro/codepage/codepage.h"
 #include "foxpro/dbc/dbc_format.h"
 
 namespace foxpro::dbc {
 namespace {
-
-constexpr std::uint8_t kMark1252 = 0x03;
 
 std::string Padded(const std::string& text, std::size_t width) {
   std::string s = text.substr(0, width);
@@ -35,6 +37,105 @@ std::string DcxName(const std::string& dbc_file) {
   return base + (upper ? ".DCX" : ".dcx");
 }
 
+// The lower-case form of the letters the single-byte Windows and DOS code
+// pages hold: Latin (with Latin-1 and Latin Extended-A), Greek, Cyrillic.
+char32_t UnicodeLower(char32_t c) {
+  auto in = [c](char32_t first, char32_t last) { return c >= first && c <= last; };
+  if (in('A', 'Z') || (in(0xC0, 0xDE) && c != 0xD7)) return c + 32;
+  if ((in(0x100, 0x12F) || in(0x132, 0x137) || in(0x14A, 0x177)) && c % 2 == 0) return c + 1;
+  if ((in(0x139, 0x148) || in(0x179, 0x17E)) && c % 2 == 1) return c + 1;
+  if (c == 0x178) return 0xFF;
+  if (c == 0x386) return 0x3AC;
+  if (in(0x388, 0x38A)) return c + 37;
+  if (c == 0x38C) return 0x3CC;
+  if (in(0x38E, 0x38F)) return c + 63;
+  if (in(0x391, 0x3A1) || in(0x3A3, 0x3AB)) return c + 32;
+  if (in(0x400, 0x40F)) return c + 80;
+  if (in(0x410, 0x42F)) return c + 32;
+  if (c == 0x490) return 0x491;
+  return c;
+}
+
+// The one code point of a short UTF-8 string, or 0 when it holds another
+// number of characters.
+char32_t SingleCodePoint(const std::string& utf8) {
+  if (utf8.empty()) return 0;
+  auto b0 = static_cast<unsigned char>(utf8[0]);
+  std::size_t length = b0 < 0x80 ? 1 : b0 < 0xE0 ? 2 : b0 < 0xF0 ? 3 : 4;
+  if (utf8.size() != length) return 0;
+  if (length == 1) return b0;
+  char32_t c = b0 & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i)
+    c = (c << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+  return c;
+}
+
+std::string Utf8Of(char32_t c) {
+  std::string out;
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+  return out;
+}
+
+struct LowerTable {
+  int codepage = 1252;
+  bool double_byte = false;
+  std::array<unsigned char, 256> lower{};
+};
+
+bool IsDoubleByte(int codepage) {
+  return codepage == 932 || codepage == 936 || codepage == 949 || codepage == 950;
+}
+
+bool IsLeadByte(int codepage, unsigned char b) {
+  if (codepage == 932) return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+  return b >= 0x81 && b <= 0xFE;
+}
+
+LowerTable BuildLowerTable(std::uint8_t mark) {
+  LowerTable table;
+  int number = CodePageFromMark(mark);
+  table.codepage = number == 0 ? 1252 : number;
+  table.double_byte = IsDoubleByte(table.codepage);
+  for (int b = 0; b < 256; ++b)
+    table.lower[static_cast<std::size_t>(b)] = static_cast<unsigned char>(b);
+  for (int b = 'A'; b <= 'Z'; ++b)
+    table.lower[static_cast<std::size_t>(b)] = static_cast<unsigned char>(b + 32);
+  Result<CodePage> page = CodePage::ForCodePage(table.codepage);
+  if (table.double_byte || !page.ok()) return table;
+  for (int b = 0x80; b < 256; ++b) {
+    std::string utf8;
+    page->Decode(std::string(1, static_cast<char>(b)), &utf8);
+    char32_t c = SingleCodePoint(utf8);
+    char32_t lower = UnicodeLower(c);
+    std::string encoded;
+    if (c == 0 || lower == c || !page->Encode(Utf8Of(lower), &encoded).ok() ||
+        encoded.size() != 1) {
+      continue;
+    }
+    table.lower[static_cast<std::size_t>(b)] = static_cast<unsigned char>(encoded[0]);
+  }
+  return table;
+}
+
+// One table per mark, built on first use.
+const LowerTable& LowerTableFor(std::uint8_t mark) {
+  static std::mutex mutex;
+  static std::map<std::uint8_t, LowerTable> tables;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto it = tables.find(mark);
+  if (it == tables.end()) it = tables.emplace(mark, BuildLowerTable(mark)).first;
+  return it->second;
+}
+
 }  // namespace
 
 std::string StrOfId(std::int32_t id) {
@@ -45,21 +146,14 @@ std::string StrOfId(std::int32_t id) {
 }
 
 std::string LowerInCodePage(std::string text, std::uint8_t codepage_mark) {
-  bool cp1252 = codepage_mark == kMark1252 || codepage_mark == 0;
-  for (char& c : text) {
-    auto b = static_cast<unsigned char>(c);
-    if (b >= 'A' && b <= 'Z') {
-      b = static_cast<unsigned char>(b + 32);
-    } else if (cp1252) {
-      if (b >= 0xC0 && b <= 0xDE && b != 0xD7) {
-        b = static_cast<unsigned char>(b + 32);
-      } else if (b == 0x8A || b == 0x8C || b == 0x8E) {
-        b = static_cast<unsigned char>(b + 16);
-      } else if (b == 0x9F) {
-        b = 0xFF;
-      }
+  const LowerTable& table = LowerTableFor(codepage_mark);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto b = static_cast<unsigned char>(text[i]);
+    if (table.double_byte && IsLeadByte(table.codepage, b)) {
+      ++i;  // the trail byte of a double-byte character is not a letter
+      continue;
     }
-    c = static_cast<char>(b);
+    text[i] = static_cast<char>(table.lower[b]);
   }
   return text;
 }

@@ -20,8 +20,9 @@ namespace foxpro::dbc {
 // asterisks when it does not fit.
 std::string StrOfId(std::int32_t id);
 
-// LOWER() of container text: ASCII letters, plus the upper-case letters of
-// code page 1252 when the container is marked 1252 (or unmarked).
+// LOWER() of container text in the code page of `codepage_mark` (1252 when
+// unmarked): the Latin, Greek and Cyrillic capitals of single-byte pages;
+// ASCII letters only in double-byte pages, whose trail bytes are skipped.
 std::string LowerInCodePage(std::string text, std::uint8_t codepage_mark);
 
 // The OBJECTNAME key of a row (148 bytes) and its OBJECTTYPE key (20 bytes).

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, address and undefined-behaviour
+# sanitizers) in build/fuzz and runs each for a bounded time, seeded from the
+# FoxPro fixture files copied into a temporary corpus. Any crash, leak,
+# timeout or memory blow-up is a finding: its input is kept in the printed
+# folder, and the script exits 1. Exit 0 when every target ran clean.
+#
+#   FUZZ_SECONDS   time per target (default 30)
+#   FUZZ_TARGETS   targets to run (default: the table, memo, container, index
+#                  and statement fuzzers, and the container property decoder's)
+#   FUZZ_KEEP      folder for corpora and findings (default: a new temp folder)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+SECONDS_PER_TARGET=${FUZZ_SECONDS:-30}
+TARGETS=${FUZZ_TARGETS:-"table_fuzzer memo_fuzzer container_fuzzer index_fuzzer sql_fuzzer fuzz_dbc_properties"}
+FIXTURES=${QUILLOMAR_VFP_FIXTURES:-$ROOT/../shared/fixtures/vfp}
+WORK=${FUZZ_KEEP:-$(mktemp -d "${TMPDIR:-/tmp}/quillomar-fuzz-XXXXXX")}
+mkdir -p "$WORK"
+
+echo "=== fuzz: build (build/fuzz)"
+flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g -O1"
+if ! CC=clang CXX=clang++ cmake -S . -B build/fuzz -DQUILLOMAR_FUZZ=ON -DQUILLOMAR_GUI=OFF \
+      -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="$flags" \
+      -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >"$WORK/configure.log" 2>&1; then
+  cat "$WORK/configure.log"
+  echo "fuzz: FAILED to configure the fuzz build"
+  exit 1
+fi
+if ! cmake --build build/fuzz -j"${JOBS:-2}" --target fuzzers >"$WORK/build.log" 2>&1; then
+  tail -40 "$WORK/build.log"
+  echo "fuzz: FAILED to build the fuzz targets"
+  exit 1
+fi
+
+# Seeds: fixture files as each target reads them. Table and container
+# inputs pack a file with its memo file (4-byte length, first, second).
+echo "=== fuzz: seeds from ${FIXTURES}"
+/usr/bin/python3 - "$FIXTURES" "$WORK" <<'PYEOF'
+import os, struct, sys
+fixtures, work = sys.argv[1], sys.argv[2]
+corpora = {name: os.path.join(work, "corpus-" + name)
+           for name in ("table_fuzzer", "memo_fuzzer", "container_fuzzer", "index_fuzzer",
+                        "sql_fuzzer", "fuzz_dbc_properties")}
+for path in corpora.values():
+    os.makedirs(path, exist_ok=True)
+files = []
+if os.path.isdir(fixtures):
+    for folder, _, names in os.walk(fixtures):
+        files += [os.path.join(folder, n) for n in names]
+by_lower = {f.lower(): f for f in files}
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+def companion(path, ext):
+    return by_lower.get(os.path.splitext(path)[0].lower() + ext)
+def put(kind, name, data):
+    with open(os.path.join(corpora[kind], name), "wb") as f:
+        f.write(data)
+for i, path in enumerate(sorted(files)):
+    ext = os.path.splitext(path)[1].lower()
+    base = "%03d-%s" % (i, os.path.basename(path))
+    if ext in (".dbf", ".dbc"):
+        memo = companion(path, ".fpt" if ext == ".dbf" else ".dct")
+        data = read(path)
+        packed = struct.pack("<I", len(data)) + data + (read(memo) if memo else b"")
+        put("table_fuzzer", base, packed)
+        if ext == ".dbc":
+            put("container_fuzzer", base, packed)
+    elif ext in (".fpt", ".dct", ".dbt"):
+        data = read(path)
+        put("memo_fuzzer", base, data)
+        if ext == ".dct":  # each property memo on its own
+            size = int.from_bytes(data[6:8], "big") or 1
+            offset = (512 + size - 1) // size * size
+            count = 0
+            while offset + 8 <= len(data) and count < 200:
+                kind, length = struct.unpack(">II", data[offset:offset + 8])
+                if kind == 1 and 0 < length <= len(data) - offset - 8:
+                    put("fuzz_dbc_properties", "%s-%d" % (base, offset),
+                        data[offset + 8:offset + 8 + length])
+                    count += 1
+                    offset += (8 + length + size - 1) // size * size
+                else:
+                    offset += size
+    elif ext in (".cdx", ".dcx"):
+        put("index_fuzzer", base, read(path))
+statements = [
+    "SELECT * FROM t", "SELECT c, n FROM [t];", "DROP TABLE `t`",
+    "CREATE TABLE \"orders\"(\"id\" M,\"unit_price\" M,\"photo\" BLOB);",
+    "CREATE TABLE x (a C(10) NOT NULL, b N(12,3) NULL, c V(5), d Q(3) NOCPTRANS, e DOUBLE(4))",
+    "INSERT INTO t VALUES('O''Hara', 'v', 'q', 12.5, -1.5, 7, 2.5, 12.3456, '2024-02-29',"
+    " '2024-02-29 13:14:15.678', .T., 'memo\r\nline', 'g', 'blob')",
+    "INSERT INTO t (c, n, l) VALUES (NULL, -99999.99, .F.)",
+    "insert into \"t\" values (null, null, null, null, null, null, null, null, null, null, null,"
+    " null, null, null)",
+]
+for i, s in enumerate(statements):
+    put("sql_fuzzer", "seed-%02d" % i, s.encode("utf-8"))
+PYEOF
+
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=0:print_summary=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:print_summary=1"
+findings=0
+ran=0
+for target in $TARGETS; do
+  binary=build/fuzz/fuzz/$target
+  corpus=$WORK/corpus-$target
+  found=$WORK/findings-$target
+  mkdir -p "$found"
+  echo "=== fuzz: $target (${SECONDS_PER_TARGET}s)"
+  "$binary" "$corpus" -max_total_time="$SECONDS_PER_TARGET" -rss_limit_mb=2048 -timeout=10 \
+    -max_len=262144 -print_final_stats=1 -artifact_prefix="$found/" >"$WORK/$target.log" 2>&1
+  rc=$?
+  ran=$((ran + 1))
+  grep -E "^stat::number_of_executed_units|^#[0-9]+ *DONE" "$WORK/$target.log" | tail -1
+  if [ $rc -ne 0 ] || [ -n "$(ls -A "$found")" ]; then
+    findings=$((findings + 1))
+    grep -E "ERROR|SUMMARY|#[0-9]+ 0x|runtime error" "$WORK/$target.log" | head -30
+    echo "fuzz: FINDING in $target (exit $rc); input and log in $found and $WORK/$target.log"
+  fi
+done
+echo "fuzz: $ran targets run, $findings with findings"
+[ $findings -eq 0 ]
