@@ -345,5 +345,43 @@ TEST(WrittenTables, ReadByDbfreadWithEqualValues) {
   fs::remove_all(folder);
 }
 
+// python3-dbf reads a table this engine writes (type 0x30, no nulls) with
+// the same values.
+TEST(WrittenTables, ReadByPythonDbf) {
+  if (!fs::exists("/usr/bin/python3")) GTEST_SKIP() << "/usr/bin/python3 not found; skipped";
+  char pattern[] = "/tmp/foxpro_pydbf_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  std::string folder = pattern;
+  TableSpec spec;
+  spec.fields = {
+      FieldSpec{"NAME", 'C', 20}, FieldSpec{"AMOUNT", 'N', 10, 2}, FieldSpec{"CNT", 'I'},
+      FieldSpec{"PRICE", 'Y'},    FieldSpec{"DAY", 'D'},           FieldSpec{"AT", 'T'},
+      FieldSpec{"OK", 'L'},       FieldSpec{"NOTES", 'M'},         FieldSpec{"RATIO", 'B'}};
+  auto table = Table::Create(DefaultFileSystem(), folder + "/t.dbf", spec);
+  ASSERT_TRUE(table.ok());
+  ASSERT_TRUE(
+      (*table)
+          ->Append({Value::Text("Müller"), Value::Numeric("-12.5"), Value::Integer(7),
+                    Value::Currency(-12345), Value::FromDate({2024, 2, 29}),
+                    Value::FromDateTime(DateTime{{2024, 2, 29}, 10, 11, 12, 0}),
+                    Value::Logical(true), Value::Text("memo 'x'\r\nline"), Value::Double(0.25)})
+          .ok());
+  std::string command = "/usr/bin/python3 -c \"import dbf\nt = dbf.Table('" + folder +
+                        "/t.dbf'); t.open()\nfor r in t: print(repr(list(r)))\" 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string out;
+  char buffer[4096];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
+  int status = pclose(pipe);
+  if (out.find("No module named") != std::string::npos) GTEST_SKIP() << "python3-dbf not installed";
+  ASSERT_EQ(status, 0) << out;
+  EXPECT_EQ(out,
+            "['Müller              ', -12.5, 7, Decimal('-1.2345'), datetime.date(2024, 2, 29), "
+            "datetime.datetime(2024, 2, 29, 10, 11, 12), True, \"memo 'x'\\r\\nline\", 0.25]\n");
+  fs::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace foxpro
