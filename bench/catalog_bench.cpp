@@ -136,9 +136,8 @@ void SqliteCatalog(windows::Form2& form, ui::Ui& ui,
   }
   db::FixedFields fields;
   fields.text3 = sources.Name(Server::kSqlite);
-  Report("SQLite data source", form.list2(), count, [&](db::TableList& list) {
-    db::ListSybaseTables(list, fields, [&] { ui.DoEvents(); });
-  });
+  Report("SQLite data source", form.list2(), count,
+         [&](db::TableList& list) { db::ListSybaseTables(list, fields, [&] { ui.DoEvents(); }); });
 }
 
 void FoxproCatalog(windows::Form2& form, ui::Ui& ui, int count) {

@@ -47,6 +47,16 @@ double Seconds(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double>(to - from).count();
 }
 
+// CPU seconds (user + system) this process has used so far.
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // The ui of a benchmark run: answers Yes, counts reports, and measures the
 // longest gap between two yields.
 class BenchUi : public ui::Ui {
@@ -227,12 +237,16 @@ void BuildStatements(const db::ConnectionFields& fields, const std::string& tabl
 struct Figures {
   double copy_rate = 0;
   double base_rate = 0;
+  double copy_cpu_us = 0;  // this process's CPU time per row
+  double base_cpu_us = 0;
   double longest_gap = 0;
 };
 
 void Print(const char* what, const Figures& f) {
-  std::printf("%-26s copy %9.0f rows/s  baseline %9.0f rows/s  ratio %.3f  longest yield gap %.1f ms\n",
-              what, f.copy_rate, f.base_rate, f.copy_rate / f.base_rate, f.longest_gap * 1000);
+  std::printf("%-26s copy %9.0f rows/s  baseline %9.0f rows/s  ratio %.3f  "
+              "CPU %.1f vs %.1f us/row  longest yield gap %.1f ms\n",
+              what, f.copy_rate, f.base_rate, f.copy_rate / f.base_rate, f.copy_cpu_us,
+              f.base_cpu_us, f.longest_gap * 1000);
 }
 
 Figures FoxproToSql(const std::string& dsn, db::FixedFields& fields, const std::string& table,
@@ -246,9 +260,11 @@ Figures FoxproToSql(const std::string& dsn, db::FixedFields& fields, const std::
   list1.Select(table);
   transfer::TransferContext context{ui, nullptr, fields, list1, list2, progress, pointer, "Q"};
   Clock::time_point start = Clock::now();
+  double cpu = CpuSeconds();
   transfer::SendFoxproToSybase(context);
   Figures f;
   f.copy_rate = rows / Seconds(start, Clock::now());
+  f.copy_cpu_us = (CpuSeconds() - cpu) * 1e6 / rows;
   f.longest_gap = ui.longest_gap;
   if (ui.reports != 0) throw std::runtime_error("copy reported: " + ui.first_report);
 
@@ -258,8 +274,10 @@ Figures FoxproToSql(const std::string& dsn, db::FixedFields& fields, const std::
   odbc.Exec("DROP TABLE \"" + table + "\"");
   odbc.Exec(create);
   start = Clock::now();
+  cpu = CpuSeconds();
   for (const std::string& insert : inserts) odbc.Exec(insert);
   f.base_rate = rows / Seconds(start, Clock::now());
+  f.base_cpu_us = (CpuSeconds() - cpu) * 1e6 / rows;
   return f;
 }
 
@@ -275,9 +293,11 @@ Figures SqlToFoxpro(const std::string& dsn, db::FixedFields& fields, const std::
   list2.Select(table);
   transfer::TransferContext context{ui, nullptr, fields, list1, list2, progress, pointer, "Q"};
   Clock::time_point start = Clock::now();
+  double cpu = CpuSeconds();
   transfer::SendSybaseToFoxpro(context);
   Figures f;
   f.copy_rate = rows / Seconds(start, Clock::now());
+  f.copy_cpu_us = (CpuSeconds() - cpu) * 1e6 / rows;
   f.longest_gap = ui.longest_gap;
   fields.text2 = folder.string();
   if (ui.reports != 0) throw std::runtime_error("copy reported: " + ui.first_report);
@@ -287,6 +307,7 @@ Figures SqlToFoxpro(const std::string& dsn, db::FixedFields& fields, const std::
   fs::create_directories(raw);
   Odbc odbc(dsn);
   start = Clock::now();
+  cpu = CpuSeconds();
   std::unique_ptr<foxpro::Table> target;
   odbc.Fetch("SELECT * FROM \"" + table + "\"", [&](const std::vector<foxpro::Value>& values) {
     if (!target) {
@@ -304,6 +325,7 @@ Figures SqlToFoxpro(const std::string& dsn, db::FixedFields& fields, const std::
     CheckStatus(target->Append(values));
   });
   f.base_rate = rows / Seconds(start, Clock::now());
+  f.base_cpu_us = (CpuSeconds() - cpu) * 1e6 / rows;
   return f;
 }
 

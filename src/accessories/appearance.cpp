@@ -1,11 +1,5 @@
 #include "accessories/appearance.h"
 
-#include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
-#include <system_error>
-
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -13,6 +7,11 @@
 #include <QPalette>
 #include <QRadioButton>
 #include <QWidget>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
 
 #include "accessories/skin.h"
 

@@ -5,9 +5,8 @@
 #ifndef QUILLOMAR_ACCESSORIES_APPEARANCE_H_
 #define QUILLOMAR_ACCESSORIES_APPEARANCE_H_
 
-#include <string>
-
 #include <QFont>
+#include <string>
 
 #include "accessories/folder_picker.h"
 #include "accessories/pointer.h"

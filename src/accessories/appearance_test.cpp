@@ -1,6 +1,8 @@
 // Window appearance: the file test, the skin on and off (missing, hidden,
 // a folder, broken), the button-face colours, the hand cursor file, the
 // mouse-move rules with and without the busy pointer, and the folder picker.
+#include "accessories/appearance.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -22,7 +24,6 @@
 #include <string>
 #include <vector>
 
-#include "accessories/appearance.h"
 #include "accessories/skin.h"
 #include "platform/ui/pointer_shape.h"
 #include "platform/ui/scripted_ui.h"
@@ -247,8 +248,8 @@ TEST_F(AppearanceTest, BrokenCursorFilesAreRefusedAndChangeNothing) {
   QByteArray bad_offset = good;
   bad_offset[18] = '\x7f';  // image data far past the end
   bad_offset[19] = '\x7f';
-  const QByteArray cases[] = {QByteArray(), good.left(10), good.left(30), icon_type, no_images,
-                              bad_offset, QByteArray(4000, '\xff')};
+  const QByteArray cases[] = {QByteArray(), good.left(10), good.left(30),           icon_type,
+                              no_images,    bad_offset,    QByteArray(4000, '\xff')};
   int index = 0;
   for (const QByteArray& bytes : cases) {
     SCOPED_TRACE(index++);
@@ -275,9 +276,9 @@ TEST_F(AppearanceTest, PointerFollowsTheMouseButNeverReplacesTheBusyPointer) {
     QWidget* over;
     int shape;
   } const steps[] = {
-      {button_, 99},   {option_, 99},   {label_, 99},  {check_, 99},
-      {frame_, 0},     {frame_button_, 99}, {progress_, 99}, {list_->viewport(), 0},
-      {button_, 99},   {&window_, 0},   {button_, 99}, {text_, 0},
+      {button_, 99}, {option_, 99},       {label_, 99},    {check_, 99},
+      {frame_, 0},   {frame_button_, 99}, {progress_, 99}, {list_->viewport(), 0},
+      {button_, 99}, {&window_, 0},       {button_, 99},   {text_, 0},
   };
   int index = 0;
   for (const Step& step : steps) {

@@ -1,9 +1,5 @@
 #include "accessories/pointer.h"
 
-#include <array>
-#include <cstdint>
-#include <stdexcept>
-
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCursor>
@@ -16,6 +12,9 @@
 #include <QPushButton>
 #include <QVariant>
 #include <QWidget>
+#include <algorithm>
+#include <cstdint>
+#include <stdexcept>
 
 #include "platform/ui/pointer_shape.h"
 #include "platform/ui/ui.h"
@@ -41,8 +40,8 @@ QCursor CursorFromFile(const std::string& path) {
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("Cannot read " + path);
   const QByteArray bytes = file.readAll();
-  if (bytes.size() < kHeaderSize + kEntrySize || ReadU16(bytes, 0) != 0 ||
-      ReadU16(bytes, 2) != 2 || ReadU16(bytes, 4) == 0) {
+  if (bytes.size() < kHeaderSize + kEntrySize || ReadU16(bytes, 0) != 0 || ReadU16(bytes, 2) != 2 ||
+      ReadU16(bytes, 4) == 0) {
     throw std::runtime_error("Invalid picture: " + path);
   }
   QImage image;

@@ -1,10 +1,9 @@
 #include "accessories/skin.h"
 
-#include <stdexcept>
-
 #include <QFile>
 #include <QWidget>
 #include <QtGlobal>
+#include <stdexcept>
 
 namespace accessories {
 namespace {

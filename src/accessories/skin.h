@@ -5,11 +5,10 @@
 #ifndef QUILLOMAR_ACCESSORIES_SKIN_H_
 #define QUILLOMAR_ACCESSORIES_SKIN_H_
 
-#include <cstdint>
-#include <string>
-
 #include <QObject>
 #include <QString>
+#include <cstdint>
+#include <string>
 
 class QWidget;
 

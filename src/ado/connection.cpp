@@ -89,9 +89,12 @@ void Recordset::Open(std::string_view source, Connection& connection, int /*curs
 void Recordset::Attach(std::unique_ptr<Cursor> cursor, bool client_side) {
   Close();
   fields_ = cursor->Fields();
-  client_side_ = client_side;
   record_count_ = cursor->KnownRowCount();
-  if (client_side) {
+  // A provider that knows its exact row count up front gives a client-side
+  // record set everything it promises (RecordCount before the first row)
+  // while streaming: memory stays flat whatever the table's size.
+  client_side_ = client_side && record_count_ < 0;
+  if (client_side_) {
     // Read every row now so that the count is exact before the first row is
     // used; each row is packed into one string.
     std::vector<ado::Value> row;

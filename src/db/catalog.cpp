@@ -60,8 +60,7 @@ void ListSybaseTables(TableList& list, const ConnectionFields& fields, const Yie
   ado::Connection connection;
   connection.SetProvider("MSDASQL");
   connection.Open(SybaseConnectionString(fields));
-  ReadCatalog(connection, list, yield,
-              [](const std::string& name) { return !HasSysInName(name); });
+  ReadCatalog(connection, list, yield, [](const std::string& name) { return !HasSysInName(name); });
 }
 
 }  // namespace db

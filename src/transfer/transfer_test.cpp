@@ -383,6 +383,25 @@ TEST_F(SqlSideDownTest, ReportsEveryStatementAndLeavesTheListAlone) {
   EXPECT_TRUE(list2_.added.empty());
 }
 
+TEST_F(SqlSideDownTest, SendingToFoxproCreatesNothing) {
+  if (!UseDataSource("QUILLOMAR_DSN_PG_DOWN")) {
+    GTEST_SKIP() << "needs the providers and QUILLOMAR_DSN_PG_DOWN (run ./test.sh)";
+  }
+  list2_ = testing::VectorTableList({"gone"});
+  list2_.Select("gone");
+  TransferContext context = Context();
+  SendSybaseToFoxpro(context);
+  std::vector<int> lines;
+  for (const auto& report : Reports()) lines.push_back(ReportLine(report));
+  // SQL open, the source query, and the CREATE without columns, which the
+  // FoxPro side refuses.
+  EXPECT_EQ(lines, (std::vector<int>{116, 146, 212}));
+  ASSERT_EQ(Reports().size(), 3u);
+  EXPECT_EQ(ReportSql(Reports()[2]), "CREATE TABLE \"gone\");");
+  EXPECT_TRUE(list1_.Names().empty());
+  EXPECT_TRUE(std::filesystem::is_empty(folder_));
+}
+
 // The program ends in the middle of a copy (the window was closed): every
 // row whose INSERT returned is in the target, and a FoxPro target opens
 // cleanly.

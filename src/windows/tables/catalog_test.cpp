@@ -1,6 +1,8 @@
 // The catalogs of both sides against real data sources: a private SQLite
 // database, PostgreSQL database and MariaDB schema per test run, and the
 // FoxPro fixture containers and folders when the FoxPro provider is built in.
+#include "db/catalog.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 
 #include "ado/connection.h"
 #include "ado/error.h"
-#include "db/catalog.h"
 #include "windows/tables/testing/private_data_sources.h"
 #include "windows/tables/testing/recording_list.h"
 
@@ -106,7 +107,9 @@ TEST_P(SybaseCatalog, NamesKeepTheirSpellingBlanksAndQuotes) {
 
 INSTANTIATE_TEST_SUITE_P(Servers, SybaseCatalog,
                          ::testing::Values(Server::kSqlite, Server::kPostgres, Server::kMaria),
-                         [](const auto& param_info) { return testing::ServerName(param_info.param); });
+                         [](const auto& param_info) {
+                           return testing::ServerName(param_info.param);
+                         });
 
 TEST(SybaseCatalogOwners, TwoOwnersTablesOfOneNameGiveTwoEntries) {
   const std::string name = Sources().Name(Server::kPostgres);
@@ -125,8 +128,8 @@ TEST(SybaseCatalogOwners, TwoOwnersTablesOfOneNameGiveTwoEntries) {
 TEST(SybaseCatalogFailure, UnreachableSourceLeavesTheListAsItWas) {
   Sources();  // the private data source file must be in place first
   const char* down = std::getenv("QUILLOMAR_DSN_PG_DOWN");
-  for (const std::string& name : {std::string(down == nullptr ? "" : down),
-                                 std::string("NoSuchSourceHere"), std::string()}) {
+  for (const std::string& name :
+       {std::string(down == nullptr ? "" : down), std::string("NoSuchSourceHere"), std::string()}) {
     SCOPED_TRACE("data source '" + name + "'");
     db::FixedFields fields;
     fields.text3 = name;
@@ -141,10 +144,9 @@ TEST(SysFilter, AnyCaseAnyPlace) {
   struct Case {
     const char* name;
     bool hidden;
-  } const cases[] = {{"SYSTABLE", true}, {"sys_log", true}, {"MySystem", true},
-                     {"ANALYSYS", true}, {"log_sYs", true}, {"Systems", true},
-                     {"sy s", false},    {"syntax", false}, {"orders", false},
-                     {"", false},        {"SY", false},     {"ßys", false}};
+  } const cases[] = {{"SYSTABLE", true}, {"sys_log", true}, {"MySystem", true}, {"ANALYSYS", true},
+                     {"log_sYs", true},  {"Systems", true}, {"sy s", false},    {"syntax", false},
+                     {"orders", false},  {"", false},       {"SY", false},      {"ßys", false}};
   for (const Case& c : cases) EXPECT_EQ(db::HasSysInName(c.name), c.hidden) << c.name;
 }
 

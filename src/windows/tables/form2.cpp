@@ -1,14 +1,13 @@
 #include "windows/tables/form2.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <cstdio>
+#include <cstdlib>
 
 #include "accessories/appearance.h"
 #include "app/application_title.h"
@@ -203,11 +202,13 @@ void Form2::ReadCatalogs(app::Trap& trap) {
   std::string foxpro;
   if (trap.Test(112, [&] { return fields_.Option1(); })) {
     trap.Step(114, [&] {
-      foxpro = "Provider=vfpoledb.1;Data Source=" + fields_.Text1() + ";Collating Sequence=machine;";
+      foxpro =
+          "Provider=vfpoledb.1;Data Source=" + fields_.Text1() + ";Collating Sequence=machine;";
     });
   } else {
     trap.Step(116, [&] {
-      foxpro = "Provider=vfpoledb.1;Data Source=" + fields_.Text2() + ";Collating Sequence=general;";
+      foxpro =
+          "Provider=vfpoledb.1;Data Source=" + fields_.Text2() + ";Collating Sequence=general;";
     });
   }
   const db::Yield yield = [this] { ui_.DoEvents(); };

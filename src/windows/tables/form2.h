@@ -5,11 +5,10 @@
 #ifndef QUILLOMAR_WINDOWS_TABLES_FORM2_H_
 #define QUILLOMAR_WINDOWS_TABLES_FORM2_H_
 
+#include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
-
-#include <QWidget>
 
 #include "db/connection_fields.h"
 #include "db/table_list.h"

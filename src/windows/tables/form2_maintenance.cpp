@@ -61,13 +61,15 @@ void Form2::PushButton1_Click() {
   trap.Step(104, [&] { Require(connection).SetCursorLocation(2); });
   if (trap.Test(106, [&] { return fields_.Option1(); })) {
     trap.Step(108, [&] {
-      Require(connection).Open("Provider=vfpoledb.1;Data Source=" + fields_.Text1() +
-                               ";Collating Sequence=machine;");
+      Require(connection)
+          .Open("Provider=vfpoledb.1;Data Source=" + fields_.Text1() +
+                ";Collating Sequence=machine;");
     });
   } else {
     trap.Step(110, [&] {
-      Require(connection).Open("Provider=vfpoledb.1;Data Source=" + fields_.Text2() +
-                               ";Collating Sequence=general;");
+      Require(connection)
+          .Open("Provider=vfpoledb.1;Data Source=" + fields_.Text2() +
+                ";Collating Sequence=general;");
     });
   }
   if (trap.Test(112, [&] { return list1_->ListIndex() != -1; })) {
@@ -120,8 +122,8 @@ void Form2::RenameSelected(app::Trap& trap, const std::unique_ptr<ado::Connectio
                               old_name);
     });
     if (trap.Test(120, [&] { return new_name.empty(); })) continue;
-    const bool renamed = trap.Step(
-        122, [&] { Require(connection).Execute(RenameStatement(old_name, new_name)); });
+    const bool renamed =
+        trap.Step(122, [&] { Require(connection).Execute(RenameStatement(old_name, new_name)); });
     if (!renamed) continue;
     trap.Step(124, [&] { list2_->RemoveItem(i); });
     trap.Step(126, [&] { list2_->AddItem(new_name); });

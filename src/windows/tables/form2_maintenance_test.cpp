@@ -136,10 +136,10 @@ TEST_F(Form2Test, FoxproDeleteWithoutCurrentEntryAsksForASelection) {
 TEST_F(Form2Test, NamesWithBlanksAndQuotesReachPostgresQuoted) {
   if (!UseServer(Server::kPostgres)) GTEST_SKIP() << Sources().error();
   const Strings names = {"my table", "say \"hi\"", "x\"; DROP TABLE keep; --"};
-  Sources().Run(Server::kPostgres,
-                {"CREATE TABLE \"my table\" (id INTEGER)", "CREATE TABLE \"say \"\"hi\"\"\" (id INTEGER)",
-                 "CREATE TABLE \"x\"\"; DROP TABLE keep; --\" (id INTEGER)",
-                 "CREATE TABLE keep (id INTEGER)"});
+  Sources().Run(Server::kPostgres, {"CREATE TABLE \"my table\" (id INTEGER)",
+                                    "CREATE TABLE \"say \"\"hi\"\"\" (id INTEGER)",
+                                    "CREATE TABLE \"x\"\"; DROP TABLE keep; --\" (id INTEGER)",
+                                    "CREATE TABLE keep (id INTEGER)"});
   Fill(List2(), names);
   Select(List2(), names);
   MakeCurrent(List2(), "my table");
@@ -190,9 +190,9 @@ TEST_F(Form2Test, RenameChecksCurrentEntryThenSelectionCount) {
   Click(7);  // two selected
   Select(List2(), {});
   Click(7);  // none selected
-  EXPECT_EQ(Infos(), (Strings{"Please select a table to rename.",
-                              "Please select just one table to rename.",
-                              "Please select just one table to rename."}));
+  EXPECT_EQ(Infos(),
+            (Strings{"Please select a table to rename.", "Please select just one table to rename.",
+                     "Please select just one table to rename."}));
   EXPECT_TRUE(InputBoxes().empty());
   EXPECT_TRUE(Reports().empty());
 }
@@ -331,7 +331,8 @@ TEST_F(FoxproDeleteTest, DropsTablesOfTheContainerNamedAtTheClick) {
   RecordingList after;
   db::ListFoxproTables(after, db::FoxproConnectionString(fields_), nullptr);
   for (const auto& name : after.names()) {
-    EXPECT_NE(name == "Region" || name == "region" || name == "Shippers" || name == "shippers", true)
+    EXPECT_NE(name == "Region" || name == "region" || name == "Shippers" || name == "shippers",
+              true)
         << name;
   }
 }

@@ -3,9 +3,11 @@
 // "Help", closing, and the hand pointer read at load.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <string>
@@ -107,8 +109,8 @@ TEST_F(Form2Test, TabOrderFollowsTheDesign) {
 TEST_F(Form2Test, ListsSortCaseInsensitivelyAndKeepEqualNamesInOrder) {
   // The tests run in the C locale: letter case is ignored, the rest is
   // compared by code point.
-  Fill(List1(), {"beta", "Alpha", "alpha2", "ORDERS", "orders", "Orders", "c10", "c9", "zeta",
-                 "Émile"});
+  Fill(List1(),
+       {"beta", "Alpha", "alpha2", "ORDERS", "orders", "Orders", "c10", "c9", "zeta", "Émile"});
   EXPECT_EQ(Names(List1()), (Strings{"Alpha", "alpha2", "beta", "c10", "c9", "ORDERS", "orders",
                                      "Orders", "zeta", "Émile"}));
   // In a user's language accented letters sort with their base letter.
@@ -156,7 +158,8 @@ TEST_F(Form2Test, HelpNamesTheContactPage) {
   Click(12);
   ASSERT_EQ(ui_.CallsOf(ui::UiCall::Kind::kMessageBox).size(), 1u);
   const ui::UiCall box = ui_.CallsOf(ui::UiCall::Kind::kMessageBox)[0];
-  EXPECT_EQ(box.text, "Questions? Please contact Team Tolvane at https://quillomar.example/contact");
+  EXPECT_EQ(box.text,
+            "Questions? Please contact Team Tolvane at https://quillomar.example/contact");
   EXPECT_EQ(box.style, ui::kOkOnly);
   EXPECT_EQ(box.title, "Quillomar");
 }
@@ -169,8 +172,9 @@ TEST_F(Form2Test, ClosingTheWindowEndsTheProgram) {
 
 TEST_F(Form2Test, LoadFillsTheSqlListAndReportsAFoxproSideThatCannotOpen) {
   if (!UseServer(Server::kSqlite)) GTEST_SKIP() << Sources().error();
-  Sources().Run(Server::kSqlite, {"CREATE TABLE zeta (id INTEGER)", "CREATE TABLE Alpha (id INTEGER)",
-                                  "CREATE TABLE beta (id INTEGER)"});
+  Sources().Run(Server::kSqlite,
+                {"CREATE TABLE zeta (id INTEGER)", "CREATE TABLE Alpha (id INTEGER)",
+                 "CREATE TABLE beta (id INTEGER)"});
   Fill(List1(), {"from before"});
   Fill(List2(), {"stale"});
   form().resize(form().width(), 100);
@@ -195,18 +199,19 @@ TEST_F(Form2Test, LoadWithTheSqlSideDownKeepsItsListAndReportsLine120) {
   EXPECT_EQ(Names(List2()), (Strings{"entries", "previous"}));
 }
 
-TEST_F(Form2Test, LoadBuildsTheFoxproStringFromTheChosenOption) {
-  // Seen through the provider's failure: the container path or the folder.
-  for (bool container : {true, false}) {
-    ui_.Clear();
-    fields_.option1 = container;
-    fields_.text1 = "/nowhere/container.dbc";
-    fields_.text2 = "/nowhere/folder";
-    form().Form_Load();
-    ASSERT_FALSE(Reports().empty());
-    EXPECT_EQ(Reports()[0].line, 118);
-  }
+TEST_F(Form2Test, LoadReadsTheContainerOrTheFolderTheOptionChooses) {
   if (ado::FindProvider("vfpoledb.1") == nullptr) GTEST_SKIP() << "no FoxPro provider yet";
+  const std::string vfp = std::string(QUILLOMAR_FIXTURES) + "/vfp";
+  fields_.text1 = vfp + "/vfpefprovider-northwind/northwind.dbc";
+  fields_.text2 = vfp + "/foxbin2prg";
+  fields_.option1 = true;
+  form().Form_Load();
+  EXPECT_EQ(List1().ListCount(), 15);
+  fields_.option1 = false;
+  form().Form_Load();
+  bool has_free_table = false;
+  for (const auto& name : Names(List1())) has_free_table = has_free_table || name == "encuestas";
+  EXPECT_TRUE(has_free_table);
 }
 
 TEST_F(Form2Test, ShowLoadsOnceAndLoadRunsAgainOnRequest) {
@@ -245,6 +250,36 @@ TEST_F(Form2Test, HandPointerComesFromTheCursorFileBesideTheProgram) {
   form().Form_Load();
   EXPECT_EQ(ReportLines(), (std::vector<int>{118, 120}));
   EXPECT_TRUE(accessories::HasHandCursor(&form()));
+}
+
+void MoveOver(QWidget* widget) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(widget, &move);
+}
+
+TEST_F(Form2Test, HandOverButtonsDefaultOverListsAndFramesNeverOverTheBusyPointer) {
+  auto* frame1 = form().findChild<QGroupBox*>("Frame1");
+  struct Step {
+    QWidget* over;
+    int shape;
+  } const steps[] = {{form().PushButton(1), 99},
+                     {form().ProgressBar1(), 99},
+                     {form().List1()->viewport(), 0},
+                     {form().PushButton(12), 99},
+                     {frame1, 0},
+                     {form().PushButton(7), 99},
+                     {&form(), 0}};
+  for (const Step& step : steps) {
+    MoveOver(step.over);
+    EXPECT_EQ(accessories::PointerShape(&form()), step.shape)
+        << step.over->objectName().toStdString();
+  }
+  ui_.SetPointer(&form(), ui::kBusyPointer);
+  for (const Step& step : steps) {
+    MoveOver(step.over);
+    EXPECT_EQ(accessories::PointerShape(&form()), ui::kBusyPointer);
+  }
 }
 
 }  // namespace

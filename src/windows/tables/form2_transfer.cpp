@@ -2,8 +2,8 @@
 // lists, progress bar and pointer to the copy procedures.
 #include <QProgressBar>
 
-#include "transfer/transfer.h"
 #include "app/application_title.h"
+#include "transfer/transfer.h"
 #include "windows/tables/form2.h"
 
 namespace windows {
@@ -34,8 +34,8 @@ class ProgressBarAdapter : public transfer::ProgressBar {
 void Form2::SendTables(bool foxpro_to_sybase) {
   ProgressBarAdapter bar(progress_bar_);
   transfer::UiWindowPointer pointer(ui_, this);
-  transfer::TransferContext context{ui_,    this,    fields_, *list1_, *list2_,
-                                    bar,    pointer, app::ApplicationTitle()};
+  transfer::TransferContext context{ui_,     this, fields_, *list1_,
+                                    *list2_, bar,  pointer, app::ApplicationTitle()};
   if (foxpro_to_sybase) {
     transfer::SendFoxproToSybase(context);
   } else {

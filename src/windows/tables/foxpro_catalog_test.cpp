@@ -66,12 +66,12 @@ TEST_F(FoxproCatalog, NorthwindContainerListsTablesNotViews) {
   int yields = 0;
   db::ListFoxproTables(list, FoxproString(true, kVfp + "/vfpefprovider-northwind/northwind.dbc"),
                        [&] { ++yields; });
-  EXPECT_EQ(LowerSorted(list.names()),
-            (std::vector<std::string>{"categories", "customercustomerdemo",
-                                      "customerdemographics", "customers", "employees",
-                                      "employeesterritories", "internationalorders",
-                                      "orderdetails", "orders", "previousemployees", "products",
-                                      "region", "shippers", "suppliers", "territories"}));
+  EXPECT_EQ(
+      LowerSorted(list.names()),
+      (std::vector<std::string>{
+          "categories", "customercustomerdemo", "customerdemographics", "customers", "employees",
+          "employeesterritories", "internationalorders", "orderdetails", "orders",
+          "previousemployees", "products", "region", "shippers", "suppliers", "territories"}));
   EXPECT_EQ(yields, 15);
 }
 
@@ -100,9 +100,9 @@ TEST_F(FoxproCatalog, EmptyFolderEmptiesTheListAndMissingOneKeepsIt) {
   fs::remove_all(folder);
 
   RecordingList kept({"old"});
-  EXPECT_THROW(db::ListFoxproTables(kept, FoxproString(true, folder.string() + "/none.dbc"),
-                                    nullptr),
-               std::exception);
+  EXPECT_THROW(
+      db::ListFoxproTables(kept, FoxproString(true, folder.string() + "/none.dbc"), nullptr),
+      std::exception);
   EXPECT_EQ(kept.names(), (std::vector<std::string>{"old"}));
   EXPECT_EQ(kept.clears(), 0);
 }
@@ -138,9 +138,8 @@ class RowsSession : public ado::Session {
 };
 
 TEST(CatalogRows, OnlyTheExactTypeTableCounts) {
-  ado::RegisterProvider("catalogrows", [](const std::string&) {
-    return std::make_unique<RowsSession>();
-  });
+  ado::RegisterProvider("catalogrows",
+                        [](const std::string&) { return std::make_unique<RowsSession>(); });
   auto row = [](ado::Value name, ado::Value type) { return std::vector<ado::Value>{name, type}; };
   g_rows = {row(ado::Value::Text("a_table"), ado::Value::Text("TABLE")),
             row(ado::Value::Text("lower"), ado::Value::Text("table")),
@@ -158,9 +157,8 @@ TEST(CatalogRows, OnlyTheExactTypeTableCounts) {
 }
 
 TEST(CatalogRows, FailureMidwayKeepsWhatWasAppended) {
-  ado::RegisterProvider("catalogrows", [](const std::string&) {
-    return std::make_unique<RowsSession>();
-  });
+  ado::RegisterProvider("catalogrows",
+                        [](const std::string&) { return std::make_unique<RowsSession>(); });
   g_rows = {{ado::Value::Text("first"), ado::Value::Text("TABLE")},
             {ado::Value(), ado::Value::Text("TABLE")},
             {ado::Value::Text("never"), ado::Value::Text("TABLE")}};

@@ -1,9 +1,8 @@
 #include "windows/tables/sorted_table_list.h"
 
-#include <stdexcept>
-
 #include <QItemSelection>
 #include <QListWidget>
+#include <stdexcept>
 
 namespace windows {
 namespace {

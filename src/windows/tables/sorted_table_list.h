@@ -5,11 +5,10 @@
 #ifndef QUILLOMAR_WINDOWS_TABLES_SORTED_TABLE_LIST_H_
 #define QUILLOMAR_WINDOWS_TABLES_SORTED_TABLE_LIST_H_
 
-#include <memory>
-#include <string>
-
 #include <QCollator>
 #include <QListWidgetItem>
+#include <memory>
+#include <string>
 
 #include "db/table_list.h"
 

@@ -3,24 +3,24 @@
 namespace windows {
 namespace {
 
-// Writes `name` between `open` and `close`, doubling every `close` inside.
-std::string Quoted(std::string_view name, char open, char close) {
+// Writes `name` between two `quote` characters, doubling every `quote`
+// inside.
+std::string Quoted(std::string_view name, char quote) {
   std::string quoted;
   quoted.reserve(name.size() + 2);
-  quoted += open;
+  quoted += quote;
   for (char c : name) {
     quoted += c;
-    if (c == close) quoted += c;
+    if (c == quote) quoted += c;
   }
-  quoted += close;
+  quoted += quote;
   return quoted;
 }
 
 }  // namespace
 
-std::string DoubleQuoted(std::string_view name) { return Quoted(name, '"', '"'); }
-std::string BackQuoted(std::string_view name) { return Quoted(name, '`', '`'); }
-std::string Bracketed(std::string_view name) { return Quoted(name, '[', ']'); }
+std::string DoubleQuoted(std::string_view name) { return Quoted(name, '"'); }
+std::string BackQuoted(std::string_view name) { return Quoted(name, '`'); }
 
 std::string FoxproDropStatement(std::string_view name) { return "DROP TABLE " + BackQuoted(name); }
 

@@ -1,7 +1,7 @@
 // The statements the table window sends to delete and rename tables, with
-// every name quoted for its side. A quote character inside a name is doubled
-// (or "]" written "]]" inside brackets), so a name can never end its quotes
-// early; names without such characters come out exactly between the quotes.
+// every name quoted for its side. A quote character inside a name is
+// doubled, so a name can never end its quotes early; names without such
+// characters come out exactly between the quotes.
 #ifndef QUILLOMAR_WINDOWS_TABLES_TABLE_STATEMENTS_H_
 #define QUILLOMAR_WINDOWS_TABLES_TABLE_STATEMENTS_H_
 
@@ -14,8 +14,6 @@ namespace windows {
 std::string DoubleQuoted(std::string_view name);
 // `name` between backquotes, every '`' doubled.
 std::string BackQuoted(std::string_view name);
-// `name` between square brackets, every ']' written "]]".
-std::string Bracketed(std::string_view name);
 
 // "DROP TABLE `name`" for a FoxPro table (no semicolon).
 std::string FoxproDropStatement(std::string_view name);

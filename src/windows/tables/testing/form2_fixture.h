@@ -53,9 +53,7 @@ class Form2Test : public ::testing::Test {
   std::vector<int> ReportLines() const;
   // Message boxes that are not error reports: their texts.
   std::vector<std::string> Infos() const;
-  std::vector<ui::UiCall> InputBoxes() const {
-    return ui_.CallsOf(ui::UiCall::Kind::kInputBox);
-  }
+  std::vector<ui::UiCall> InputBoxes() const { return ui_.CallsOf(ui::UiCall::Kind::kInputBox); }
 
   // Points the SQL side at `server`'s private data source; skips the test
   // when the server is not available.

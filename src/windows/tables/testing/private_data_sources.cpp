@@ -144,14 +144,13 @@ std::vector<std::string> ServerTables(const PrivateDataSources& sources, Server 
   connection.SetCursorLocation(3);
   connection.Open("Data Source=" + sources.Name(server));
   const char* query =
-      server == Server::kSqlite
-          ? "SELECT name FROM sqlite_master WHERE type = 'table'"
-          : server == Server::kPostgres
-                ? "SELECT table_schema || '.' || table_name FROM information_schema.tables "
-                  "WHERE table_type = 'BASE TABLE' AND table_schema NOT IN "
-                  "('pg_catalog', 'information_schema')"
-                : "SELECT table_name FROM information_schema.tables WHERE table_schema = "
-                  "DATABASE() AND table_type = 'BASE TABLE'";
+      server == Server::kSqlite ? "SELECT name FROM sqlite_master WHERE type = 'table'"
+      : server == Server::kPostgres
+          ? "SELECT table_schema || '.' || table_name FROM information_schema.tables "
+            "WHERE table_type = 'BASE TABLE' AND table_schema NOT IN "
+            "('pg_catalog', 'information_schema')"
+          : "SELECT table_name FROM information_schema.tables WHERE table_schema = "
+            "DATABASE() AND table_type = 'BASE TABLE'";
   ado::Recordset rows;
   rows.Open(query, connection);
   std::vector<std::string> names;
