@@ -191,10 +191,10 @@ void CheckStatus(const foxpro::Status& status) {
 // A free table with character, numeric, integer, currency, date, datetime,
 // logical and memo fields, `rows` rows.
 void MakeSourceTable(const fs::path& dbf, int rows) {
-  foxpro::TableSpec spec;
-  spec.fields = {{"NAME", 'C', 20}, {"AMOUNT", 'N', 12, 2}, {"QTY", 'I'}, {"PRICE", 'Y'},
+  foxpro::TableLayout layout;
+  layout.fields = {{"NAME", 'C', 20}, {"AMOUNT", 'N', 12, 2}, {"QTY", 'I'}, {"PRICE", 'Y'},
                  {"BORN", 'D'},     {"SEEN", 'T'},         {"PAID", 'L'}, {"NOTE", 'M'}};
-  auto table = foxpro::Table::Create(foxpro::DefaultFileSystem(), dbf.string(), spec);
+  auto table = foxpro::Table::Create(foxpro::DefaultFileSystem(), dbf.string(), layout);
   if (!table.ok()) CheckStatus(table.status());
   for (int i = 0; i < rows; ++i) {
     std::vector<foxpro::Value> values = {
@@ -311,14 +311,14 @@ Figures SqlToFoxpro(const std::string& dsn, db::FixedFields& fields, const std::
   std::unique_ptr<foxpro::Table> target;
   odbc.Fetch("SELECT * FROM \"" + table + "\"", [&](const std::vector<foxpro::Value>& values) {
     if (!target) {
-      foxpro::TableSpec spec;
+      foxpro::TableLayout layout;
       for (std::size_t c = 0; c < values.size(); ++c) {
-        foxpro::FieldSpec field{"F" + std::to_string(c), 'M'};
+        foxpro::FieldLayout field{"F" + std::to_string(c), 'M'};
         field.nullable = true;
-        spec.fields.push_back(field);
+        layout.fields.push_back(field);
       }
       auto created =
-          foxpro::Table::Create(foxpro::DefaultFileSystem(), (raw / (table + ".dbf")).string(), spec);
+          foxpro::Table::Create(foxpro::DefaultFileSystem(), (raw / (table + ".dbf")).string(), layout);
       if (!created.ok()) CheckStatus(created.status());
       target = std::move(*created);
     }

@@ -35,8 +35,8 @@ void UseAsCatalog(foxpro::FileSystem* fs) {
   for (const foxpro::CatalogEntry& entry : entries) (void)(*catalog)->Locate(entry.name);
   foxpro::NewField field;
   field.long_name = "a_long_field_name";
-  field.spec.type = 'C';
-  field.spec.width = 10;
+  field.layout.type = 'C';
+  field.layout.width = 10;
   if ((*catalog)->CreateTable("fuzz_new", {field}, 0x03).ok()) {
     (void)(*catalog)->DropTable("fuzz_new");
   }

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   foxpro::NewField field;
   field.long_name = "fuzzed_field_name";
-  field.spec.type = 'M';
+  field.layout.type = 'M';
   if ((*db)->CreateTable("fuzzed", {field}, 0x03).ok()) (void)(*db)->DropTable("fuzzed");
   return 0;
 }

@@ -34,7 +34,7 @@ struct TableLocation {
 // A field of CREATE TABLE: a long name (the statement's) and its definition.
 struct NewField {
   std::string long_name;  // as given in the statement
-  FieldSpec spec;         // spec.name is ignored: the catalog derives the short name
+  FieldLayout layout;         // layout.name is ignored: the catalog derives the short name
 };
 
 class Catalog {

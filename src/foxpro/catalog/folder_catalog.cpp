@@ -78,13 +78,13 @@ class FolderCatalog : public Catalog {
       std::string stray = FindFileCaseInsensitive(fs_, folder_, base + ext);
       if (!stray.empty()) return Status::AlreadyExists("File '" + stray + "' already exists.");
     }
-    TableSpec spec;
-    spec.codepage_mark = codepage_mark;
+    TableLayout layout;
+    layout.codepage_mark = codepage_mark;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-      spec.fields.push_back(fields[i].spec);
-      spec.fields.back().name = short_names[i];
+      layout.fields.push_back(fields[i].layout);
+      layout.fields.back().name = short_names[i];
     }
-    auto table = Table::Create(fs_, PathOf(base + ".dbf"), spec);
+    auto table = Table::Create(fs_, PathOf(base + ".dbf"), layout);
     return table.ok() ? Status::Ok() : table.status();
   }
 

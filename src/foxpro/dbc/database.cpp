@@ -248,10 +248,10 @@ Status Database::CreateTable(const std::string& name, const std::vector<NewField
     return Status::AlreadyExists("File '" + file + "' already exists.");
   }
   // 3. The table file, linked back to the container.
-  TableSpec layout;
+  TableLayout layout;
   std::vector<std::string> short_names = ShortNamesForContainer(long_names);
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    layout.fields.push_back(fields[i].spec);
+    layout.fields.push_back(fields[i].layout);
     layout.fields.back().name = short_names[i];
   }
   layout.codepage_mark = codepage_mark;

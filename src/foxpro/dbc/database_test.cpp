@@ -46,8 +46,8 @@ std::vector<std::string> Names(Catalog& catalog, CatalogEntry::Kind kind) {
 NewField Field(std::string long_name, char type, int width = 0) {
   NewField f;
   f.long_name = std::move(long_name);
-  f.spec.type = type;
-  f.spec.width = width;
+  f.layout.type = type;
+  f.layout.width = width;
   return f;
 }
 
@@ -236,7 +236,7 @@ class DatabaseWriteTest : public ::testing::Test {
     NewField id = Field("order_id", 'I');
     NewField note = Field("delivery_instructions", 'M');
     NewField name = Field("delivery_address", 'C', 40);
-    name.spec.nullable = true;
+    name.layout.nullable = true;
     return {id, note, name};
   }
 

@@ -20,10 +20,10 @@ constexpr char kMemo[] = "/d/t.fpt";
 // Builds a healthy table: ID I, NAME C(8), BORN D, NOTES M; three records.
 void BuildHealthy(MemFileSystem* fs) {
   fs->AddDirectory("/d");
-  TableSpec spec;
-  FieldSpec id{"ID", 'I'}, name{"NAME", 'C', 8}, born{"BORN", 'D'}, notes{"NOTES", 'M'};
-  spec.fields = {id, name, born, notes};
-  auto table = Table::Create(fs, kPath, spec);
+  TableLayout layout;
+  FieldLayout id{"ID", 'I'}, name{"NAME", 'C', 8}, born{"BORN", 'D'}, notes{"NOTES", 'M'};
+  layout.fields = {id, name, born, notes};
+  auto table = Table::Create(fs, kPath, layout);
   ASSERT_TRUE(table.ok()) << table.status().ToString();
   for (int i = 1; i <= 3; ++i) {
     ASSERT_TRUE((*table)

@@ -304,14 +304,14 @@ TEST(WrittenTables, ReadByDbfreadWithEqualValues) {
   for (const auto& [mark, text] : pages) {
     SCOPED_TRACE(text);
     std::string path = folder + "/t" + std::to_string(mark) + ".dbf";
-    TableSpec spec;
-    spec.codepage_mark = mark;
-    spec.fields = {FieldSpec{"NAME", 'C', 30},    FieldSpec{"AMOUNT", 'N', 12, 3},
-                   FieldSpec{"COUNT", 'I'},       FieldSpec{"PRICE", 'Y'},
-                   FieldSpec{"DAY", 'D'},         FieldSpec{"AT", 'T'},
-                   FieldSpec{"OK", 'L'},          FieldSpec{"NOTES", 'M'},
-                   FieldSpec{"RATIO", 'B', 0, 4}, FieldSpec{"SCORE", 'F', 10, 2}};
-    auto table = Table::Create(DefaultFileSystem(), path, spec);
+    TableLayout layout;
+    layout.codepage_mark = mark;
+    layout.fields = {FieldLayout{"NAME", 'C', 30},    FieldLayout{"AMOUNT", 'N', 12, 3},
+                   FieldLayout{"COUNT", 'I'},       FieldLayout{"PRICE", 'Y'},
+                   FieldLayout{"DAY", 'D'},         FieldLayout{"AT", 'T'},
+                   FieldLayout{"OK", 'L'},          FieldLayout{"NOTES", 'M'},
+                   FieldLayout{"RATIO", 'B', 0, 4}, FieldLayout{"SCORE", 'F', 10, 2}};
+    auto table = Table::Create(DefaultFileSystem(), path, layout);
     ASSERT_TRUE(table.ok()) << table.status().ToString();
     std::string memo = std::string(text) + "\r\nit's a memo\n" + std::string(5000, 'x');
     ASSERT_TRUE((*table)
@@ -352,12 +352,12 @@ TEST(WrittenTables, ReadByPythonDbf) {
   char pattern[] = "/tmp/foxpro_pydbf_XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   std::string folder = pattern;
-  TableSpec spec;
-  spec.fields = {
-      FieldSpec{"NAME", 'C', 20}, FieldSpec{"AMOUNT", 'N', 10, 2}, FieldSpec{"CNT", 'I'},
-      FieldSpec{"PRICE", 'Y'},    FieldSpec{"DAY", 'D'},           FieldSpec{"AT", 'T'},
-      FieldSpec{"OK", 'L'},       FieldSpec{"NOTES", 'M'},         FieldSpec{"RATIO", 'B'}};
-  auto table = Table::Create(DefaultFileSystem(), folder + "/t.dbf", spec);
+  TableLayout layout;
+  layout.fields = {
+      FieldLayout{"NAME", 'C', 20}, FieldLayout{"AMOUNT", 'N', 10, 2}, FieldLayout{"CNT", 'I'},
+      FieldLayout{"PRICE", 'Y'},    FieldLayout{"DAY", 'D'},           FieldLayout{"AT", 'T'},
+      FieldLayout{"OK", 'L'},       FieldLayout{"NOTES", 'M'},         FieldLayout{"RATIO", 'B'}};
+  auto table = Table::Create(DefaultFileSystem(), folder + "/t.dbf", layout);
   ASSERT_TRUE(table.ok());
   ASSERT_TRUE(
       (*table)

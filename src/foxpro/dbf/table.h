@@ -53,7 +53,7 @@ struct TableHeader {
 };
 
 // A field of a table to be created.
-struct FieldSpec {
+struct FieldLayout {
   std::string name;  // stored upper-cased; 1..10 chars, letters digits _
   char type = 'C';   // C V Q M G W N F I B Y D T L
   int width = 0;     // C V Q: 1..254; N F: 1..20; others ignored (fixed)
@@ -66,8 +66,8 @@ struct FieldSpec {
 };
 
 // What Create writes.
-struct TableSpec {
-  std::vector<FieldSpec> fields;
+struct TableLayout {
+  std::vector<FieldLayout> fields;
   std::uint8_t codepage_mark = 0x03;   // see codepage.h
   std::string backlink;                // container file name; empty for a free table
   std::uint32_t memo_block_size = 64;  // used when a memo field exists
@@ -105,7 +105,7 @@ class Table {
   // with AlreadyExists when a file is in the way, leaving nothing behind on
   // failure. The table is open for appending afterwards.
   static Result<std::unique_ptr<Table>> Create(FileSystem* fs, const std::string& path,
-                                               const TableSpec& spec);
+                                               const TableLayout& layout);
 
   // The file path given to Open/Create, and its file name alone (for messages).
   const std::string& path() const { return path_; }

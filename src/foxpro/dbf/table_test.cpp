@@ -18,16 +18,16 @@ namespace {
 constexpr char kFolder[] = "/data";
 constexpr char kPath[] = "/data/t.dbf";
 
-FieldSpec Field(const char* name, char type, int width = 0, int decimals = 0, bool nullable = false,
+FieldLayout Field(const char* name, char type, int width = 0, int decimals = 0, bool nullable = false,
                 bool binary = false) {
-  FieldSpec spec;
-  spec.name = name;
-  spec.type = type;
-  spec.width = width;
-  spec.decimals = decimals;
-  spec.nullable = nullable;
-  spec.binary = binary;
-  return spec;
+  FieldLayout layout;
+  layout.name = name;
+  layout.type = type;
+  layout.width = width;
+  layout.decimals = decimals;
+  layout.nullable = nullable;
+  layout.binary = binary;
+  return layout;
 }
 
 DateTime At(int y, int mo, int d, int h, int mi, int s, int ms) {
@@ -38,11 +38,11 @@ class TableTest : public ::testing::Test {
  protected:
   void SetUp() override { fs_.AddDirectory(kFolder); }
 
-  std::unique_ptr<Table> Create(std::vector<FieldSpec> fields, std::uint8_t mark = 0x03) {
-    TableSpec spec;
-    spec.fields = std::move(fields);
-    spec.codepage_mark = mark;
-    auto table = Table::Create(&fs_, kPath, spec);
+  std::unique_ptr<Table> Create(std::vector<FieldLayout> fields, std::uint8_t mark = 0x03) {
+    TableLayout layout;
+    layout.fields = std::move(fields);
+    layout.codepage_mark = mark;
+    auto table = Table::Create(&fs_, kPath, layout);
     EXPECT_TRUE(table.ok()) << table.status().ToString();
     return table.ok() ? std::move(*table) : nullptr;
   }
@@ -65,7 +65,7 @@ class TableTest : public ::testing::Test {
 
 struct RoundTripCase {
   const char* label;
-  FieldSpec field;
+  FieldLayout field;
   Value written;
   Value expected;  // what reading gives back
 };
@@ -256,7 +256,7 @@ TEST_F(TableTest, EveryAppendLeavesTheFilesConsistent) {
 }
 
 TEST_F(TableTest, AutoincrementTakesNextValueAndAdvancesTheHeader) {
-  FieldSpec id = Field("ID", 'I');
+  FieldLayout id = Field("ID", 'I');
   id.autoinc = true;
   id.autoinc_next = 50;
   id.autoinc_step = 5;
@@ -274,10 +274,10 @@ TEST_F(TableTest, AutoincrementTakesNextValueAndAdvancesTheHeader) {
 
 TEST_F(TableTest, CreateRefusesExistingFilesAndBadDefinitions) {
   ASSERT_NE(Create({Field("A", 'C', 1)}), nullptr);
-  TableSpec spec;
-  spec.fields = {Field("A", 'C', 1)};
-  EXPECT_TRUE(Table::Create(&fs_, kPath, spec).status().IsAlreadyExists());
-  const std::vector<FieldSpec> bad[] = {
+  TableLayout layout;
+  layout.fields = {Field("A", 'C', 1)};
+  EXPECT_TRUE(Table::Create(&fs_, kPath, layout).status().IsAlreadyExists());
+  const std::vector<FieldLayout> bad[] = {
       {},
       {Field("A", 'C', 0)},
       {Field("A", 'C', 255)},
@@ -289,8 +289,8 @@ TEST_F(TableTest, CreateRefusesExistingFilesAndBadDefinitions) {
       {Field("A", 'X', 1)},
   };
   for (const auto& fields : bad) {
-    spec.fields = fields;
-    auto created = Table::Create(&fs_, "/data/u.dbf", spec);
+    layout.fields = fields;
+    auto created = Table::Create(&fs_, "/data/u.dbf", layout);
     EXPECT_FALSE(created.ok());
     EXPECT_FALSE(fs_.HasFile("/data/u.dbf"));
     EXPECT_FALSE(fs_.HasFile("/data/u.fpt"));

@@ -55,66 +55,66 @@ int FixedWidth(char type) {
 }
 
 // The descriptor flags FoxPro 9 writes for a field definition.
-std::uint8_t DescriptorFlags(const FieldSpec& spec) {
+std::uint8_t DescriptorFlags(const FieldLayout& layout) {
   std::uint8_t flags = 0;
-  if (spec.nullable) flags |= dbf::kFieldNullable;
-  if (std::strchr("IYBTWQ", spec.type) != nullptr) flags |= dbf::kFieldBinary;
-  if (spec.binary && (spec.type == 'C' || spec.type == 'V' || spec.type == 'M')) {
+  if (layout.nullable) flags |= dbf::kFieldNullable;
+  if (std::strchr("IYBTWQ", layout.type) != nullptr) flags |= dbf::kFieldBinary;
+  if (layout.binary && (layout.type == 'C' || layout.type == 'V' || layout.type == 'M')) {
     flags |= dbf::kFieldBinary;
   }
-  if (spec.autoinc) flags |= dbf::kFieldAutoinc | dbf::kFieldBinary;
+  if (layout.autoinc) flags |= dbf::kFieldAutoinc | dbf::kFieldBinary;
   return flags;
 }
 
-Status CheckFieldSpec(const FieldSpec& spec, FieldInfo* info) {
-  auto bad = [&spec](const std::string& what) {
-    return Status::InvalidArgument("Field " + spec.name + ": " + what);
+Status CheckFieldLayout(const FieldLayout& layout, FieldInfo* info) {
+  auto bad = [&layout](const std::string& what) {
+    return Status::InvalidArgument("Field " + layout.name + ": " + what);
   };
-  if (spec.name.empty() || spec.name.size() > dbf::kMaxFieldNameLength) {
+  if (layout.name.empty() || layout.name.size() > dbf::kMaxFieldNameLength) {
     return bad("a field name has 1 to 10 characters");
   }
-  for (char c : spec.name) {
+  for (char c : layout.name) {
     bool ok =
         (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
     if (!ok) return bad("a field name holds only letters, digits and '_'");
   }
-  if (spec.name[0] >= '0' && spec.name[0] <= '9')
+  if (layout.name[0] >= '0' && layout.name[0] <= '9')
     return bad("a field name cannot start with a digit");
-  if (std::strchr("CVQMGWNFIBYDTL", spec.type) == nullptr || spec.type == '\0') {
-    return bad(std::string("unknown field type '") + spec.type + "'");
+  if (std::strchr("CVQMGWNFIBYDTL", layout.type) == nullptr || layout.type == '\0') {
+    return bad(std::string("unknown field type '") + layout.type + "'");
   }
-  int width = FixedWidth(spec.type);
+  int width = FixedWidth(layout.type);
   int decimals = 0;
   if (width == 0) {
-    int max = (spec.type == 'N' || spec.type == 'F') ? 20 : 254;
-    if (spec.width < 1 || spec.width > max) {
-      return bad("width " + std::to_string(spec.width) + " is out of range 1.." +
+    int max = (layout.type == 'N' || layout.type == 'F') ? 20 : 254;
+    if (layout.width < 1 || layout.width > max) {
+      return bad("width " + std::to_string(layout.width) + " is out of range 1.." +
                  std::to_string(max));
     }
-    width = spec.width;
-    if (spec.type == 'N' || spec.type == 'F') {
-      decimals = spec.decimals;
+    width = layout.width;
+    if (layout.type == 'N' || layout.type == 'F') {
+      decimals = layout.decimals;
       if (decimals < 0 || decimals > 18 || (decimals > 0 && decimals > width - 2)) {
         return bad("Field width or decimal places invalid.");
       }
     }
-  } else if (spec.type == 'B') {
-    decimals = spec.decimals;
+  } else if (layout.type == 'B') {
+    decimals = layout.decimals;
     if (decimals < 0 || decimals > 18) return bad("Field width or decimal places invalid.");
-  } else if (spec.type == 'Y') {
+  } else if (layout.type == 'Y') {
     decimals = 4;
   }
-  if (spec.autoinc && spec.type != 'I') return bad("only integer fields can autoincrement");
-  info->name = spec.name;
+  if (layout.autoinc && layout.type != 'I') return bad("only integer fields can autoincrement");
+  info->name = layout.name;
   for (char& c : info->name) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  info->type = spec.type;
+  info->type = layout.type;
   info->width = static_cast<std::uint8_t>(width);
   info->decimals = static_cast<std::uint8_t>(decimals);
-  info->flags = DescriptorFlags(spec);
-  info->autoinc_next = spec.autoinc ? spec.autoinc_next : 0;
-  info->autoinc_step = spec.autoinc ? spec.autoinc_step : 0;
+  info->flags = DescriptorFlags(layout);
+  info->autoinc_next = layout.autoinc ? layout.autoinc_next : 0;
+  info->autoinc_step = layout.autoinc ? layout.autoinc_step : 0;
   return Status::Ok();
 }
 
@@ -132,7 +132,7 @@ void PutDescriptor(const FieldInfo& field, char* d) {
 
 // Builds the header bytes of a new table from checked fields (the
 // _NullFlags field included when needed).
-std::string BuildHeader(const TableSpec& spec, const std::vector<FieldInfo>& all,
+std::string BuildHeader(const TableLayout& layout, const std::vector<FieldInfo>& all,
                         std::uint16_t record_length) {
   bool varying = false, autoinc = false, memo = false;
   for (const FieldInfo& f : all) {
@@ -146,29 +146,29 @@ std::string BuildHeader(const TableSpec& spec, const std::vector<FieldInfo>& all
   header[dbf::kTypeOffset] = static_cast<char>(varying   ? dbf::kTypeVfpVarying
                                                : autoinc ? dbf::kTypeVfpAutoinc
                                                          : dbf::kTypeVfp);
-  PutDate(spec.today.year != 0 ? spec.today : Today(), header.data());
+  PutDate(layout.today.year != 0 ? layout.today : Today(), header.data());
   PutLittleEndian16(static_cast<std::uint16_t>(length), header.data() + dbf::kHeaderLengthOffset);
   PutLittleEndian16(record_length, header.data() + dbf::kRecordLengthOffset);
   header[dbf::kTableFlagsOffset] = static_cast<char>(memo ? dbf::kFlagHasMemo : 0);
-  header[dbf::kCodePageOffset] = static_cast<char>(spec.codepage_mark);
+  header[dbf::kCodePageOffset] = static_cast<char>(layout.codepage_mark);
   for (std::size_t i = 0; i < all.size(); ++i) {
     PutDescriptor(all[i], header.data() + dbf::kHeaderSize + i * dbf::kDescriptorSize);
   }
   std::size_t terminator = dbf::kHeaderSize + all.size() * dbf::kDescriptorSize;
   header[terminator] = static_cast<char>(dbf::kFieldTerminator);
-  std::memcpy(header.data() + terminator + 1, spec.backlink.data(),
-              std::min(spec.backlink.size(), dbf::kBacklinkSize - 1));
+  std::memcpy(header.data() + terminator + 1, layout.backlink.data(),
+              std::min(layout.backlink.size(), dbf::kBacklinkSize - 1));
   return header;
 }
 
-Status LayOutFields(const TableSpec& spec, std::vector<FieldInfo>* all,
+Status LayOutFields(const TableLayout& layout, std::vector<FieldInfo>* all,
                     std::uint16_t* record_length) {
-  if (spec.fields.empty()) return Status::InvalidArgument("a table needs at least one field");
+  if (layout.fields.empty()) return Status::InvalidArgument("a table needs at least one field");
   std::uint32_t offset = 1;
   int bits = 0;
-  for (const FieldSpec& field_spec : spec.fields) {
+  for (const FieldLayout& field_layout : layout.fields) {
     FieldInfo info;
-    FOXPRO_RETURN_IF_ERROR(CheckFieldSpec(field_spec, &info));
+    FOXPRO_RETURN_IF_ERROR(CheckFieldLayout(field_layout, &info));
     for (const FieldInfo& earlier : *all) {
       if (earlier.name == info.name) {
         return Status::InvalidArgument("Field name " + info.name + " is duplicated.");
@@ -216,11 +216,11 @@ std::string MemoNameFor(const std::string& table_name) {
 }  // namespace
 
 Result<std::unique_ptr<Table>> Table::Create(FileSystem* fs, const std::string& path,
-                                             const TableSpec& spec) {
+                                             const TableLayout& layout) {
   std::vector<FieldInfo> all;
   std::uint16_t record_length = 0;
-  FOXPRO_RETURN_IF_ERROR(LayOutFields(spec, &all, &record_length));
-  std::string header = BuildHeader(spec, all, record_length);
+  FOXPRO_RETURN_IF_ERROR(LayOutFields(layout, &all, &record_length));
+  std::string header = BuildHeader(layout, all, record_length);
   bool memo = (static_cast<unsigned char>(header[dbf::kTableFlagsOffset]) & dbf::kFlagHasMemo) != 0;
   std::string folder, name;
   SplitPath(path, &folder, &name);
@@ -246,7 +246,7 @@ Result<std::unique_ptr<Table>> Table::Create(FileSystem* fs, const std::string& 
   if (memo) {
     auto memo_file = fs->Open(memo_path, OpenMode::kCreateExclusive);
     if (!memo_file.ok()) return undo(memo_file.status());
-    auto created = MemoFile::Create(std::move(*memo_file), MemoNameFor(name), spec.memo_block_size);
+    auto created = MemoFile::Create(std::move(*memo_file), MemoNameFor(name), layout.memo_block_size);
     if (!created.ok()) return undo(created.status());
   }
   file->reset();

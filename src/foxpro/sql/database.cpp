@@ -201,11 +201,11 @@ Status Database::RunCreate(const Statement& statement) {
   for (const ColumnDef& column : statement.definitions) {
     NewField field;
     field.long_name = column.name;
-    field.spec.type = column.type;
-    field.spec.width = column.width;
-    field.spec.decimals = column.decimals;
-    field.spec.nullable = column.nullable;
-    field.spec.binary = column.binary;
+    field.layout.type = column.type;
+    field.layout.width = column.width;
+    field.layout.decimals = column.decimals;
+    field.layout.nullable = column.nullable;
+    field.layout.binary = column.binary;
     fields.push_back(std::move(field));
   }
   std::uint8_t mark = options_.new_table_codepage_mark;
