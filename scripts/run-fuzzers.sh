@@ -5,14 +5,20 @@
 # timeout or memory blow-up is a finding: its input is kept in the printed
 # folder, and the script exits 1. Exit 0 when every target ran clean.
 #
-#   FUZZ_SECONDS   time per target (default 30)
+#   FUZZ_SECONDS   time cap per target (default 120)
+#   FUZZ_RUNS      inputs per target (default: a count per target that takes
+#                  about 30 s here)
+#
+# Every run uses the same random seed and a fixed number of inputs, so a
+# clean run here is a clean run anywhere: a slower machine that reaches the
+# time cap first has tried a prefix of the same inputs.
 #   FUZZ_TARGETS   targets to run (default: the table, memo, container, index
 #                  and statement fuzzers, and the container property decoder's)
 #   FUZZ_KEEP      folder for corpora and findings (default: a new temp folder)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-SECONDS_PER_TARGET=${FUZZ_SECONDS:-30}
+SECONDS_PER_TARGET=${FUZZ_SECONDS:-120}
 TARGETS=${FUZZ_TARGETS:-"table_fuzzer memo_fuzzer container_fuzzer index_fuzzer sql_fuzzer fuzz_dbc_properties"}
 FIXTURES=${QUILLOMAR_VFP_FIXTURES:-$ROOT/../shared/fixtures/vfp}
 WORK=${FUZZ_KEEP:-$(mktemp -d "${TMPDIR:-/tmp}/quillomar-fuzz-XXXXXX")}
@@ -103,13 +109,26 @@ export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=0:print_summa
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:print_summary=1"
 findings=0
 ran=0
+runs_for() {
+  if [ -n "${FUZZ_RUNS:-}" ]; then echo "$FUZZ_RUNS"; return; fi
+  case $1 in
+    table_fuzzer) echo 30000 ;;
+    memo_fuzzer) echo 60000 ;;
+    container_fuzzer) echo 25000 ;;
+    index_fuzzer) echo 150000 ;;
+    sql_fuzzer) echo 200000 ;;
+    *) echo 1000000 ;;
+  esac
+}
 for target in $TARGETS; do
   binary=build/fuzz/fuzz/$target
+  runs=$(runs_for "$target")
   corpus=$WORK/corpus-$target
   found=$WORK/findings-$target
   mkdir -p "$found"
-  echo "=== fuzz: $target (${SECONDS_PER_TARGET}s)"
-  "$binary" "$corpus" -max_total_time="$SECONDS_PER_TARGET" -rss_limit_mb=2048 -timeout=10 \
+  echo "=== fuzz: $target ($runs inputs, seed 1, at most ${SECONDS_PER_TARGET}s)"
+  "$binary" "$corpus" -seed=1 -runs="$runs" -max_total_time="$SECONDS_PER_TARGET" \
+    -rss_limit_mb=2048 -timeout=10 \
     -max_len=65536 -print_final_stats=1 -artifact_prefix="$found/" >"$WORK/$target.log" 2>&1
   rc=$?
   ran=$((ran + 1))

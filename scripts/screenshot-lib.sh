@@ -36,7 +36,7 @@ xvfb_stop() {
 }
 
 app_window() {
-  timeout 20 xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -1
+  timeout 60 xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -1
 }
 
 app_windows() {
