@@ -1,15 +1,22 @@
-// Copy speed of both directions through the real handlers, each against a
-// bare baseline measured in the same run on the same target:
+// Copy speed of both directions through the real handlers, clicked in the
+// shown table window (offscreen), each against a bare baseline measured in
+// the same run on the same target:
 //   FoxPro -> SQL: a bare ODBC loop executing the identical INSERT texts,
 //                  built in advance (the database sets the pace);
 //   SQL -> FoxPro: a bare ODBC fetch of the same SELECT plus a raw append of
 //                  the same rows that keeps the table consistent after each.
-// Also prints the longest gap between two yields and the peak memory.
+// Also prints the longest gap between two passes of the event loop and the
+// peak memory; with --memory, only the copies run (no baselines, which keep
+// every statement) so the peak is the copies' own.
 //
 // Needs the test environment (source scripts/test-env.sh). Usage:
 //   transfer_bench [rows [rounds]]   (default 100000 rows, 1 round)
+//   transfer_bench --memory rows QUILLOMAR_DSN_SQLITE|QUILLOMAR_DSN_PG
 // With several rounds the copy and its baseline alternate, and the median
 // ratio is printed: on a shared machine the load drifts between runs.
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
 #include <sql.h>
 #include <sqlext.h>
 #include <sys/resource.h>
@@ -27,16 +34,16 @@
 #include <vector>
 
 #include "ado/connection.h"
-#include "ado/foxpro/foxpro_provider.h"
-#include "ado/odbc/odbc_provider.h"
+#include "app/providers.h"
 #include "db/connection_fields.h"
 #include "foxpro/dbf/table.h"
 #include "foxpro/util/file.h"
 #include "transfer/datatype.h"
 #include "transfer/list_helpers.h"
 #include "transfer/statements.h"
-#include "transfer/testing/stand_ins.h"
 #include "transfer/transfer.h"
+#include "platform/ui/qt_ui.h"
+#include "windows/tables/form2.h"
 
 namespace {
 
@@ -57,9 +64,9 @@ double CpuSeconds() {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-// The ui of a benchmark run: answers Yes, counts reports, and measures the
-// longest gap between two yields.
-class BenchUi : public ui::Ui {
+// The real ui of the program, except that a message box is answered Yes
+// and counted instead of shown: an error must not stop an unattended run.
+class BenchUi : public ui::QtUi {
  public:
   int MessageBox(QWidget*, const std::string& text, int, const std::string& title) override {
     if (title == "Application Error") {
@@ -68,33 +75,76 @@ class BenchUi : public ui::Ui {
     }
     return ui::kAnswerYes;
   }
-  std::string InputBox(QWidget*, const std::string&, const std::string&,
-                       const std::string&) override {
-    return {};
-  }
-  std::string OpenFile(QWidget*, const ui::OpenFileRequest&) override { return {}; }
-  std::string BrowseFolder(QWidget*, const std::string&, const std::string&) override {
-    return {};
-  }
-  void DoEvents() override {
-    Clock::time_point now = Clock::now();
-    if (started) longest_gap = std::max(longest_gap, Seconds(last, now));
-    last = now;
-    started = true;
-  }
-  void SetPointer(QWidget*, int) override {}
 
   int reports = 0;
   std::string first_report;
-  double longest_gap = 0;
-  bool started = false;
-  Clock::time_point last;
 };
 
-class NullProgress : public transfer::ProgressBar {
+// Measures the longest gap between two passes of the event loop: a
+// zero-interval timer fires once in every pass that handles events.
+class PassClock : public QObject {
  public:
-  void SetValue(double) override {}
-  void SetText(const std::string&) override {}
+  PassClock() {
+    timer_.setInterval(0);
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] {
+      Clock::time_point now = Clock::now();
+      if (started_) longest_ = std::max(longest_, Seconds(last_, now));
+      last_ = now;
+      started_ = true;
+    });
+  }
+  void Start() {
+    longest_ = 0;
+    started_ = false;
+    timer_.start();
+  }
+  // Stops and returns the longest gap in seconds, counting the time since
+  // the last pass.
+  double Stop() {
+    timer_.stop();
+    if (started_) longest_ = std::max(longest_, Seconds(last_, Clock::now()));
+    return longest_;
+  }
+
+ private:
+  QTimer timer_;
+  double longest_ = 0;
+  bool started_ = false;
+  Clock::time_point last_;
+};
+
+// The program's table window, shown, with the connection fields the copies
+// read at each click.
+struct Window {
+  BenchUi ui;
+  db::FixedFields fields;
+  windows::Form2 form{ui, fields};
+  PassClock clock;
+
+  Window() {
+    form.SetUnloadAction([] {});
+    form.show();
+    QApplication::processEvents();
+  }
+
+  // Puts `table` alone into `from` as the current, selected entry, empties
+  // the other list, and clicks `button`. Returns the longest gap between
+  // event-loop passes during the copy.
+  double Send(windows::SortedTableList& from, windows::SortedTableList& to,
+              const std::string& table, int button) {
+    from.Clear();
+    to.Clear();
+    from.AddItem(table);
+    from.SetListIndex(0);
+    from.SetSelected(0, true);
+    QApplication::processEvents();
+    ui.reports = 0;
+    clock.Start();
+    form.PushButton(button)->click();
+    double gap = clock.Stop();
+    if (ui.reports != 0) throw std::runtime_error("copy reported: " + ui.first_report);
+    return gap;
+  }
 };
 
 // ---- bare ODBC ----
@@ -249,24 +299,17 @@ void Print(const char* what, const Figures& f) {
               f.base_cpu_us, f.longest_gap * 1000);
 }
 
-Figures FoxproToSql(const std::string& dsn, db::FixedFields& fields, const std::string& table,
-                    int rows) {
-  Odbc odbc(dsn);
+Figures FoxproToSql(Window& window, const std::string& table, int rows, bool baseline) {
+  const db::FixedFields& fields = window.fields;
+  Odbc odbc(fields.text3);
   odbc.Exec("DROP TABLE \"" + table + "\"", true);
-  BenchUi ui;
-  NullProgress progress;
-  transfer::UiWindowPointer pointer(ui, nullptr);
-  transfer::testing::VectorTableList list1({table}), list2;
-  list1.Select(table);
-  transfer::TransferContext context{ui, nullptr, fields, list1, list2, progress, pointer, "Q"};
   Clock::time_point start = Clock::now();
   double cpu = CpuSeconds();
-  transfer::SendFoxproToSybase(context);
   Figures f;
+  f.longest_gap = window.Send(window.form.list1(), window.form.list2(), table, 3);
   f.copy_rate = rows / Seconds(start, Clock::now());
   f.copy_cpu_us = (CpuSeconds() - cpu) * 1e6 / rows;
-  f.longest_gap = ui.longest_gap;
-  if (ui.reports != 0) throw std::runtime_error("copy reported: " + ui.first_report);
+  if (!baseline) return f;
 
   std::string create;
   std::vector<std::string> inserts;
@@ -281,26 +324,26 @@ Figures FoxproToSql(const std::string& dsn, db::FixedFields& fields, const std::
   return f;
 }
 
-Figures SqlToFoxpro(const std::string& dsn, db::FixedFields& fields, const std::string& table,
-                    int rows, const std::string& tag) {
+Figures SqlToFoxpro(Window& window, const std::string& table, int rows, const std::string& tag,
+                    bool baseline) {
+  db::FixedFields& fields = window.fields;
+  const std::string dsn = fields.text3;
   const fs::path folder = fields.text2;
   fields.text2 = (folder / ("copy_" + tag)).string();
   fs::create_directories(fields.text2);
-  BenchUi ui;
-  NullProgress progress;
-  transfer::UiWindowPointer pointer(ui, nullptr);
-  transfer::testing::VectorTableList list1, list2({table});
-  list2.Select(table);
-  transfer::TransferContext context{ui, nullptr, fields, list1, list2, progress, pointer, "Q"};
   Clock::time_point start = Clock::now();
   double cpu = CpuSeconds();
-  transfer::SendSybaseToFoxpro(context);
   Figures f;
+  try {
+    f.longest_gap = window.Send(window.form.list2(), window.form.list1(), table, 4);
+  } catch (...) {
+    fields.text2 = folder.string();
+    throw;
+  }
   f.copy_rate = rows / Seconds(start, Clock::now());
   f.copy_cpu_us = (CpuSeconds() - cpu) * 1e6 / rows;
-  f.longest_gap = ui.longest_gap;
   fields.text2 = folder.string();
-  if (ui.reports != 0) throw std::runtime_error("copy reported: " + ui.first_report);
+  if (!baseline) return f;
 
   // Bare fetch + raw append into a memo table of the same shape.
   const fs::path raw = folder / ("raw_" + tag);
@@ -339,14 +382,94 @@ std::string Env(const char* name) {
   return value == nullptr ? std::string() : value;
 }
 
+double PeakMiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Total length of the text forms of every value of `table`, read as a
+// stream (the SQL side's share of what a copy to FoxPro carries).
+double ValuesTextMiB(const std::string& dsn, const std::string& table) {
+  double bytes = 0;
+  Odbc(dsn).Fetch("SELECT * FROM \"" + table + "\"", [&](const std::vector<foxpro::Value>& row) {
+    for (const auto& value : row) {
+      if (!value.is_null()) bytes += static_cast<double>(value.text().size());
+    }
+  });
+  return bytes / (1024.0 * 1024.0);
+}
+
+// Copy speed against the baselines, `rounds` times per data source.
+void SpeedRuns(Window& window, const fs::path& folder, const std::string& table, int rows,
+               int rounds) {
+  for (const char* variable : {"QUILLOMAR_DSN_SQLITE", "QUILLOMAR_DSN_PG"}) {
+    const std::string dsn = Env(variable);
+    if (dsn.empty()) {
+      std::printf("%s not set: skipped (source scripts/test-env.sh)\n", variable);
+      continue;
+    }
+    window.fields.option1 = false;
+    window.fields.text2 = folder.string();
+    window.fields.text3 = dsn;
+    std::vector<double> to_sql, to_foxpro, gaps;
+    for (int round = 1; round <= rounds; ++round) {
+      const std::string tag = dsn + "_" + std::to_string(round);
+      Figures f = FoxproToSql(window, table, rows, true);
+      Print((dsn + " FoxPro->SQL").c_str(), f);
+      to_sql.push_back(f.copy_rate / f.base_rate);
+      gaps.push_back(f.longest_gap);
+      f = SqlToFoxpro(window, table, rows, tag, true);
+      Print((dsn + " SQL->FoxPro").c_str(), f);
+      to_foxpro.push_back(f.copy_rate / f.base_rate);
+      gaps.push_back(f.longest_gap);
+    }
+    std::printf("%s median ratio: FoxPro->SQL %.3f (goal 0.97), SQL->FoxPro %.3f (goal 0.75); "
+                "longest gap between event-loop passes %.1f ms (goal 50)\n",
+                dsn.c_str(), Median(to_sql), Median(to_foxpro),
+                *std::max_element(gaps.begin(), gaps.end()) * 1000);
+    Odbc(dsn).Exec("DROP TABLE \"" + table + "\"", true);
+  }
+}
+
+// Peak memory of both copies through one data source (no baselines, which
+// hold every statement): FoxPro->SQL first, then SQL->FoxPro.
+void MemoryRun(Window& window, const fs::path& folder, const std::string& table, int rows,
+               const std::string& dsn) {
+  window.fields.option1 = false;
+  window.fields.text2 = folder.string();
+  window.fields.text3 = dsn;
+  std::printf("peak memory before the copies %.1f MiB\n", PeakMiB());
+  Figures f = FoxproToSql(window, table, rows, false);
+  std::printf("%s FoxPro->SQL: %.0f rows/s, peak memory %.1f MiB (goal < 100 MiB)\n", dsn.c_str(),
+              f.copy_rate, PeakMiB());
+  f = SqlToFoxpro(window, table, rows, "memory", false);
+  const double peak = PeakMiB();
+  const double text = ValuesTextMiB(dsn, table);
+  std::printf("%s SQL->FoxPro: %.0f rows/s, peak memory %.1f MiB; values' text %.1f MiB, "
+              "goal <= 1.5 x text + 100 = %.1f MiB\n",
+              dsn.c_str(), f.copy_rate, peak, text, 1.5 * text + 100);
+  Odbc(dsn).Exec("DROP TABLE \"" + table + "\"", true);
+}
+
 }  // namespace
 
+// Usage: transfer_bench [rows [rounds]]
+//        transfer_bench --memory rows DSN_VARIABLE
 int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
   std::setlocale(LC_ALL, "");
-  const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100000;
-  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
-  ado::odbc::RegisterOdbcProvider();
-  ado::foxpro::RegisterFoxproProvider();
+  const bool memory = argc > 1 && std::string(argv[1]) == "--memory";
+  const int first = memory ? 2 : 1;
+  const int rows = argc > first ? std::max(1, std::atoi(argv[first])) : 100000;
+  const int rounds = !memory && argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
+  const std::string memory_dsn = memory && argc > 3 ? Env(argv[3]) : std::string();
+  if (memory && memory_dsn.empty()) {
+    std::fprintf(stderr, "transfer_bench: --memory needs rows and a set DSN variable\n");
+    return 2;
+  }
+  app::RegisterProviders();
   char pattern[] = "/tmp/quillomar-bench.XXXXXX";
   if (mkdtemp(pattern) == nullptr) return 1;
   const fs::path folder = pattern;
@@ -356,37 +479,17 @@ int main(int argc, char** argv) {
     Clock::time_point start = Clock::now();
     MakeSourceTable(folder / (table + ".dbf"), rows);
     std::printf("%d rows; source table written in %.1f s\n", rows, Seconds(start, Clock::now()));
-    for (const char* variable : {"QUILLOMAR_DSN_SQLITE", "QUILLOMAR_DSN_PG"}) {
-      const std::string dsn = Env(variable);
-      if (dsn.empty()) {
-        std::printf("%s not set: skipped (source scripts/test-env.sh)\n", variable);
-        continue;
-      }
-      db::FixedFields fields;
-      fields.option1 = false;
-      fields.text2 = folder.string();
-      fields.text3 = dsn;
-      std::vector<double> to_sql, to_foxpro;
-      for (int round = 1; round <= rounds; ++round) {
-        const std::string tag = dsn + "_" + std::to_string(round);
-        Figures f = FoxproToSql(dsn, fields, table, rows);
-        Print((dsn + " FoxPro->SQL").c_str(), f);
-        to_sql.push_back(f.copy_rate / f.base_rate);
-        f = SqlToFoxpro(dsn, fields, table, rows, tag);
-        Print((dsn + " SQL->FoxPro").c_str(), f);
-        to_foxpro.push_back(f.copy_rate / f.base_rate);
-      }
-      std::printf("%s median ratio: FoxPro->SQL %.3f (goal 0.97), SQL->FoxPro %.3f (goal 0.75)\n",
-                  dsn.c_str(), Median(to_sql), Median(to_foxpro));
-      Odbc(dsn).Exec("DROP TABLE \"" + table + "\"", true);
+    Window window;
+    if (memory) {
+      MemoryRun(window, folder, table, rows, memory_dsn);
+    } else {
+      SpeedRuns(window, folder, table, rows, rounds);
     }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "transfer_bench: %s\n", e.what());
     status = 1;
   }
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  std::printf("peak memory %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+  std::printf("peak memory %.1f MiB\n", PeakMiB());
   std::error_code ignored;
   fs::remove_all(folder, ignored);
   return status;

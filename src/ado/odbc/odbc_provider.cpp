@@ -42,7 +42,27 @@ class OdbcSession : public Session {
  public:
   explicit OdbcSession(const std::string& name) : link_(std::make_shared<Link>(name)) {}
 
-  void Execute(std::string_view sql) override { Run(sql); }
+  // Statements that return no cursor to the caller all run on one statement
+  // handle, closed after each: a copy sends one statement per row, and a new
+  // handle per statement costs some drivers as much as a small INSERT.
+  void Execute(std::string_view sql) override {
+    CheckSendable(sql);
+    if (!executor_) executor_ = std::make_unique<Statement>(link_);
+    std::string text(sql);
+    SQLRETURN rc =
+        SQLExecDirect(executor_->get(), Writable(text), static_cast<SQLINTEGER>(text.size()));
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+      // Read the diagnostics before the close below clears them.
+      try {
+        executor_->Check(rc, "Executing the statement");
+      } catch (...) {
+        SQLFreeStmt(executor_->get(), SQL_CLOSE);
+        throw;
+      }
+    }
+    // Discards any result the statement produced, ready for the next one.
+    SQLFreeStmt(executor_->get(), SQL_CLOSE);
+  }
 
   std::unique_ptr<Cursor> Query(std::string_view sql, CursorPlace /*place*/) override {
     // Client-side record sets read every row at once through the same
@@ -59,8 +79,8 @@ class OdbcSession : public Session {
   }
 
  private:
-  // Executes `sql` exactly as given, with its length, on a new statement.
-  std::unique_ptr<Statement> Run(std::string_view sql) {
+  // Throws when `sql` cannot reach the driver unchanged.
+  static void CheckSendable(std::string_view sql) {
     if (sql.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {
       throw Error("The statement is too long for ODBC (" + std::to_string(sql.size()) +
                   " bytes).");
@@ -71,6 +91,11 @@ class OdbcSession : public Session {
       throw Error("The statement holds a zero byte at offset " + std::to_string(zero) +
                   ", where ODBC drivers would cut it off; it was not sent.");
     }
+  }
+
+  // Executes `sql` exactly as given, with its length, on a new statement.
+  std::unique_ptr<Statement> Run(std::string_view sql) {
+    CheckSendable(sql);
     auto statement = std::make_unique<Statement>(link_);
     std::string text(sql);
     SQLRETURN rc =
@@ -81,6 +106,7 @@ class OdbcSession : public Session {
   }
 
   std::shared_ptr<Link> link_;
+  std::unique_ptr<Statement> executor_;  // for Execute; made at first use
 };
 
 }  // namespace

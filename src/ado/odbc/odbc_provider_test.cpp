@@ -358,6 +358,46 @@ TEST_P(OdbcProvider, FailuresCarryTheDriversDiagnostics) {
   EXPECT_EQ(Rows(*connection, "SELECT 1").size(), 1u);
 }
 
+// Statements run one after another on one connection: a statement that
+// returns rows, failures and inserts in turn, each failure with its own
+// diagnostics only, and every insert that succeeded is there.
+TEST_P(OdbcProvider, StatementsInTurnEachGetTheirOwnOutcome) {
+  const std::string table = Table("turns");
+  auto connection = Fresh(table, "\"n\" INTEGER");
+  const std::string insert = "INSERT INTO \"" + table + "\" VALUES(";
+  struct Step {
+    std::string sql;
+    std::string fails_with;  // empty: succeeds
+    std::string never_says;  // a failure's text must not hold an earlier one's
+  } steps[] = {
+      {"SELECT * FROM \"" + table + "\"", "", ""},
+      {insert + "1)", "", ""},
+      {"SELECT * FROM \"q_first_missing\"", "q_first_missing", ""},
+      {insert + "2)", "", ""},
+      {"SELECT * FROM \"q_second_missing\"", "q_second_missing", "q_first_missing"},
+      {"SELECT \"n\" FROM \"" + table + "\"", "", ""},
+      {insert + "3)", "", ""},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.sql);
+    std::string text;
+    try {
+      connection->Execute(step.sql);
+    } catch (const Error& e) {
+      text = e.description();
+    }
+    if (step.fails_with.empty()) {
+      EXPECT_EQ(text, "");
+    } else {
+      EXPECT_NE(text.find(step.fails_with), std::string::npos) << text;
+    }
+    if (!step.never_says.empty()) {
+      EXPECT_EQ(text.find(step.never_says), std::string::npos) << text;
+    }
+  }
+  EXPECT_EQ(Rows(*connection, "SELECT \"n\" FROM \"" + table + "\"").size(), 3u);
+}
+
 // Statements that cannot reach the database as written fail clearly instead
 // of running something else; none of them breaks the connection.
 TEST_P(OdbcProvider, StatementsThatCannotArriveUnchangedAreRefused) {

@@ -255,6 +255,37 @@ TEST_F(TableTest, EveryAppendLeavesTheFilesConsistent) {
   }
 }
 
+// Memos are read through a read-ahead window: every memo must read back as
+// written whatever the order of reads and appends on the same table.
+TEST_F(TableTest, MemosReadBackInAnyOrderBetweenAppends) {
+  auto table = Create({Field("ID", 'I'), Field("NOTES", 'M')});
+  auto memo_of = [](int i) {
+    // Sizes from empty to past the window, so reads cross its edges.
+    std::size_t size = static_cast<std::size_t>(i % 5 == 4 ? 70000 + i : i * 131);
+    return std::string(size, static_cast<char>('a' + i % 26));
+  };
+  const int kRows = 60;
+  std::vector<std::uint32_t> orders[3];
+  for (int i = 0; i < kRows; ++i) orders[0].push_back(static_cast<std::uint32_t>(i));
+  orders[1].assign(orders[0].rbegin(), orders[0].rend());
+  for (int i = 0; i < kRows; ++i) orders[2].push_back(static_cast<std::uint32_t>((i * 37) % kRows));
+  for (int i = 0; i < kRows; ++i) {
+    ASSERT_TRUE(table->Append({Value::Integer(i), Value::Text(memo_of(i))}).ok());
+    // Read the newest and an older row between appends.
+    for (std::uint32_t row : {static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(i / 2)}) {
+      auto values = Read(table.get(), row);
+      ASSERT_EQ(values.size(), 2u);
+      EXPECT_EQ(values[1].text(), memo_of(static_cast<int>(row))) << "row " << row << " at " << i;
+    }
+  }
+  auto reopened = Reopen();
+  for (const auto& order : orders) {
+    for (std::uint32_t row : order) {
+      EXPECT_EQ(Read(reopened.get(), row)[1].text(), memo_of(static_cast<int>(row))) << row;
+    }
+  }
+}
+
 TEST_F(TableTest, AutoincrementTakesNextValueAndAdvancesTheHeader) {
   FieldLayout id = Field("ID", 'I');
   id.autoinc = true;

@@ -1,6 +1,7 @@
 #include "foxpro/fpt/memo_file.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "foxpro/fpt/fpt_format.h"
 
@@ -26,6 +27,8 @@ void PutBigEndian32(std::uint32_t v, char* p) {
 
 // Memo bytes read together with the block header.
 constexpr std::size_t kFirstReadData = 1016;
+// Size of the read-ahead window of sequential memo reads.
+constexpr std::size_t kReadAheadSize = 64 * 1024;
 
 std::uint64_t BlocksFor(std::uint64_t bytes, std::uint32_t block_size) {
   return (bytes + block_size - 1) / block_size;
@@ -111,7 +114,7 @@ Status MemoFile::ReadFpt(std::uint32_t block, std::string* data, std::uint32_t* 
       std::min<std::uint64_t>(file_size_ - offset, fpt::kBlockHeaderSize + kFirstReadData));
   data->resize(first);
   std::size_t got = 0;
-  FOXPRO_RETURN_IF_ERROR(file_->ReadAt(offset, first, data->data(), &got));
+  FOXPRO_RETURN_IF_ERROR(ReadAhead(offset, first, data->data(), &got));
   if (got < fpt::kBlockHeaderSize) {
     return Status::Corruption(name_ + ": memo block " + std::to_string(block) + " is cut short");
   }
@@ -136,6 +139,25 @@ Status MemoFile::ReadFpt(std::uint32_t block, std::string* data, std::uint32_t* 
   if (have + rest != length) {
     return Status::Corruption(name_ + ": memo at block " + std::to_string(block) + " is cut short");
   }
+  return Status::Ok();
+}
+
+Status MemoFile::ReadAhead(std::uint64_t offset, std::size_t size, char* out, std::size_t* got) {
+  if (offset < window_offset_ || offset - window_offset_ + size > window_.size()) {
+    if (size > kReadAheadSize) return file_->ReadAt(offset, size, out, got);
+    window_.resize(kReadAheadSize);
+    std::size_t read = 0;
+    Status status = file_->ReadAt(offset, window_.size(), window_.data(), &read);
+    if (!status.ok()) {
+      window_.clear();
+      return status;
+    }
+    window_.resize(read);
+    window_offset_ = offset;
+  }
+  const auto start = static_cast<std::size_t>(offset - window_offset_);
+  *got = std::min(size, window_.size() - start);
+  std::memcpy(out, window_.data() + start, *got);
   return Status::Ok();
 }
 
@@ -225,6 +247,7 @@ Status MemoFile::AppendBatch(std::vector<NewMemo>* memos) {
     next += blocks;
   }
   if (buffer.empty()) return Status::Ok();
+  window_.clear();  // what it holds may be overwritten below
   FOXPRO_RETURN_IF_ERROR(file_->WriteAt(start_offset, buffer));
   file_size_ = std::max(file_size_, start_offset + buffer.size());
   char pointer[4];

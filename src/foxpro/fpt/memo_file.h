@@ -62,6 +62,9 @@ class MemoFile {
   Status ReadFpt(std::uint32_t block, std::string* data, std::uint32_t* type);
   Status ReadDbase3(std::uint32_t block, std::string* data);
   Status ReadDbase4(std::uint32_t block, std::string* data);
+  // Reads like File::ReadAt, through a read-ahead window: memos are mostly
+  // read in the order they were written, so one read serves many rows.
+  Status ReadAhead(std::uint64_t offset, std::size_t size, char* out, std::size_t* got);
 
   std::unique_ptr<File> file_;
   std::string name_;
@@ -69,6 +72,8 @@ class MemoFile {
   std::uint32_t block_size_ = 64;
   std::uint32_t next_free_ = 0;
   std::uint64_t file_size_ = 0;
+  std::string window_;  // bytes from window_offset_; emptied by every write
+  std::uint64_t window_offset_ = 0;
 };
 
 }  // namespace foxpro
