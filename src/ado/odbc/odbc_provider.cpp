@@ -70,15 +70,34 @@ class OdbcSession : public Session {
     return std::make_unique<OdbcCursor>(Run(sql));
   }
 
+  // The tables of the data source's own database: drivers that serve
+  // several databases (MariaDB's lists every database on the server when no
+  // catalog is named) are asked for the current one.
   std::unique_ptr<Cursor> Tables() override {
     auto statement = std::make_unique<Statement>(link_);
-    statement->Check(
-        SQLTables(statement->get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
-        "Listing the tables");
+    std::string catalog = CurrentCatalog();
+    SQLCHAR* catalog_name = catalog.empty() ? nullptr : Writable(catalog);
+    statement->Check(SQLTables(statement->get(), catalog_name,
+                               static_cast<SQLSMALLINT>(catalog.size()), nullptr, 0, nullptr, 0,
+                               nullptr, 0),
+                     "Listing the tables");
     return std::make_unique<OdbcCursor>(std::move(statement));
   }
 
  private:
+  // The connection's current catalog (database), or empty when the driver
+  // has none to name or cannot tell.
+  std::string CurrentCatalog() const {
+    SQLCHAR name[256] = {};
+    SQLINTEGER length = 0;
+    SQLRETURN rc = SQLGetConnectAttr(link_->dbc(), SQL_ATTR_CURRENT_CATALOG, name,
+                                     static_cast<SQLINTEGER>(sizeof name - 1), &length);
+    if (!SQL_SUCCEEDED(rc) || length <= 0 || length >= static_cast<SQLINTEGER>(sizeof name)) {
+      return std::string();
+    }
+    return std::string(reinterpret_cast<const char*>(name), static_cast<std::size_t>(length));
+  }
+
   // Throws when `sql` cannot reach the driver unchanged.
   static void CheckSendable(std::string_view sql) {
     if (sql.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {

@@ -191,20 +191,6 @@ void PrivateDataSources::Empty(Server server) const {
   for (const auto& sql : drops) connection.Execute(sql);
 }
 
-std::vector<std::string> OtherDatabaseTables(const PrivateDataSources& sources) {
-  ado::Connection connection;
-  connection.SetProvider("MSDASQL");
-  connection.SetCursorLocation(3);
-  connection.Open("Data Source=" + sources.Name(Server::kMaria));
-  ado::Recordset rows;
-  rows.Open("SELECT table_name FROM information_schema.tables WHERE table_schema <> DATABASE()",
-            connection);
-  std::vector<std::string> names;
-  for (; !rows.IsEOF(); rows.MoveNext()) names.push_back(rows.Fields(0).Value().ToText());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::size_t PostgresLogSize() { return ReadFile(Env("QUILLOMAR_PG_LOG")).size(); }
 
 std::string PostgresLogSince(std::size_t from) {

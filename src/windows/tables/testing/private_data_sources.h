@@ -54,10 +54,6 @@ class PrivateDataSources {
 // catalog tables list them (information_schema / sqlite_master), sorted.
 std::vector<std::string> ServerTables(const PrivateDataSources& sources, Server server);
 
-// The names of the tables and views of every other database on the MariaDB
-// server that SQLTables reports as tables, sorted.
-std::vector<std::string> OtherDatabaseTables(const PrivateDataSources& sources);
-
 // Text of the PostgreSQL server log from byte `from` on ("" without a log).
 std::string PostgresLogSince(std::size_t from);
 // Current size of the PostgreSQL server log.
