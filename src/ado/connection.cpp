@@ -123,7 +123,12 @@ void Recordset::BufferRow(const std::string& packed) {
   }
   std::size_t need = header.size() + packed.size();
   if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < need) {
-    if (!blocks_.empty()) blocks_.back().shrink_to_fit();
+    // A full block keeps a small slack: shrinking copies the whole block, so
+    // it is done only when the slack is worth it (large rows).
+    if (!blocks_.empty()) {
+      std::string& full = blocks_.back();
+      if (full.capacity() - full.size() > full.capacity() / 8) full.shrink_to_fit();
+    }
     blocks_.emplace_back();
     blocks_.back().reserve(std::max(kBlockSize, need));
   }

@@ -66,23 +66,25 @@ class Lexer {
   }
 
  private:
+  static bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+  }
+
   void SkipBlanks() {
-    while (pos_ < sql_.size() && std::strchr(" \t\r\n\f\v", sql_[pos_]) != nullptr &&
-           sql_[pos_] != '\0') {
-      ++pos_;
-    }
+    while (pos_ < sql_.size() && IsBlank(sql_[pos_])) ++pos_;
   }
 
   // A quoted name or text; the closing character doubled stands for itself.
+  // Copies the runs between closing characters whole: a copy sends long
+  // texts one statement per row.
   Status Quoted(char close, Token::Kind kind, Token* token) {
     ++pos_;
     token->kind = kind;
-    while (pos_ < sql_.size()) {
-      char c = sql_[pos_++];
-      if (c != close) {
-        token->text.push_back(c);
-        continue;
-      }
+    for (;;) {
+      const std::size_t end = sql_.find(close, pos_);
+      if (end == std::string_view::npos) break;
+      token->text.append(sql_.substr(pos_, end - pos_));
+      pos_ = end + 1;
       if (pos_ < sql_.size() && sql_[pos_] == close) {
         token->text.push_back(close);
         ++pos_;
@@ -90,6 +92,7 @@ class Lexer {
       }
       return Status::Ok();
     }
+    pos_ = sql_.size();
     return Status::InvalidArgument(kind == Token::Kind::kString
                                        ? "Syntax error: a text literal is not closed with '."
                                        : "Syntax error: a quoted name is not closed.");

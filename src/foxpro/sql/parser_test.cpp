@@ -102,9 +102,11 @@ TEST(Parser, ColumnTypesByLetterAndName) {
 TEST(Parser, InsertLiterals) {
   auto s = Parse(
       "INSERT INTO \"orders\" VALUES('7', 'O''Hara    ', NULL, 12.5, -3, .T., .f., True, "
-      "false, 'line1\r\nline2', '')");
+      "false, 'line1\r\nline2', '', '''', 'end''')");
   ASSERT_TRUE(s.ok()) << s.status().ToString();
-  ASSERT_EQ(s->values.size(), 11u);
+  ASSERT_EQ(s->values.size(), 13u);
+  EXPECT_EQ(s->values[11].text, "'");
+  EXPECT_EQ(s->values[12].text, "end'");
   EXPECT_EQ(s->values[0].kind, Literal::Kind::kString);
   EXPECT_EQ(s->values[1].text, "O'Hara    ");
   EXPECT_EQ(s->values[2].kind, Literal::Kind::kNull);
@@ -145,6 +147,8 @@ TEST(Parser, FoxProMessagesForWhatItDoesNotKnow) {
       {"SELECT * FROM", "Syntax error."},
       {"SELECT * t", "Syntax error."},
       {"INSERT INTO t VALUES('abc", "Syntax error: a text literal is not closed with '."},
+      {"INSERT INTO t VALUES('abc''", "Syntax error: a text literal is not closed with '."},
+      {"INSERT INTO t VALUES('", "Syntax error: a text literal is not closed with '."},
       {"SELECT * FROM [abc", "Syntax error: a quoted name is not closed."},
       {"CREATE TABLE t (a C(10)", "Missing ')'."},
       {"CREATE TABLE t (a X(10))", "Field a: unknown type 'X'."},
