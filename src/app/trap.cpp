@@ -47,7 +47,7 @@ Trap::Trap(ui::Ui& ui, QWidget* owner, std::string_view window, std::string_view
 void Trap::Report(int line, std::string_view description) {
   ++reports_;
   try {
-    ShowErrorReport(ui_, owner_, context_, line, description, has_sql_ ? &sql_ : nullptr);
+    ShowErrorReport(ui_, owner_, context_, line, description, sql_source_);
   } catch (...) {
     // Showing the report must never take the handler down with it.
   }

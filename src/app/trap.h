@@ -64,9 +64,13 @@ class Trap {
   // Until this is called, reports carry no "sql: " part.
   void SetSql(std::string sql) {
     sql_ = std::move(sql);
-    has_sql_ = true;
+    sql_source_ = &sql_;
   }
-  const std::string& sql() const { return sql_; }
+  // The same, read from `source` at the moment of each report: a handler
+  // that rebuilds its statement value by value need not copy it to the trap
+  // before every step. `source` must outlive the trap.
+  void WatchSql(const std::string* source) { sql_source_ = source; }
+  const std::string& sql() const { return sql_source_ != nullptr ? *sql_source_ : sql_; }
 
   // How many reports this run has shown.
   int reports() const { return reports_; }
@@ -78,7 +82,7 @@ class Trap {
   QWidget* owner_;
   std::string context_;
   std::string sql_;
-  bool has_sql_ = false;
+  const std::string* sql_source_ = nullptr;  // null: reports carry no "sql: "
   int reports_ = 0;
 };
 

@@ -207,6 +207,20 @@ TEST(Trap, SqlTailOnlyOnceTheHandlerHoldsAStatement) {
   EXPECT_TRUE(ui.boxes[1].text.ends_with("\r\rsql: CREATE TABLE \"a\"(\"b\" TEXT)"));
 }
 
+TEST(Trap, WatchedStatementIsReportedAsItStandsAtTheFailure) {
+  RecordingUi ui;
+  Trap trap(ui, nullptr, "Form2", "PushButton4_Click");
+  std::string sql;
+  trap.WatchSql(&sql);
+  trap.Step(100, [] { throw ado::Error("no connection"); });
+  sql = "INSERT INTO \"t\" VALUES(";
+  sql += "'x')";
+  trap.Step(258, [] { throw ado::Error("refused"); });
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_TRUE(ui.boxes[0].text.ends_with("\r\rsql: ")) << ui.boxes[0].text;
+  EXPECT_TRUE(ui.boxes[1].text.ends_with("\r\rsql: INSERT INTO \"t\" VALUES('x')"));
+}
+
 TEST(Trap, SilentStretchEndsAtFirstFailureWithoutReport) {
   RecordingUi ui;
   Trap trap(ui, nullptr, "Form1", "PushButton1_Click");

@@ -23,9 +23,10 @@ class CopyRun {
  public:
   CopyRun(TransferContext& context, const char* handler)
       : context_(context), trap_(context.ui, context.owner, "Form2", handler) {
-    // The copies' reports always end with "sql: " and the statement, which
-    // is empty until the first CREATE TABLE is built.
-    trap_.SetSql(std::string());
+    // The copies' reports always end with "sql: " and the statement as it
+    // stands at the failure, which is empty until the first CREATE TABLE is
+    // built.
+    trap_.WatchSql(&sql_);
   }
 
   TransferContext& context() { return context_; }
@@ -33,11 +34,8 @@ class CopyRun {
   ado::Connection& foxpro() { return foxpro_; }
   ado::Connection& sybase() { return sybase_; }
   ado::Recordset& records() { return records_; }
-  // The statement for changing; the next step hands it to the trap.
-  std::string& sql() {
-    sql_dirty_ = true;
-    return sql_;
-  }
+  // The statement for changing; a report shows it as it stands.
+  std::string& sql() { return sql_; }
   const std::string& statement() const { return sql_; }
 
   // The value being copied: its column, and the value or its text. Kept
@@ -49,29 +47,19 @@ class CopyRun {
 
   // Runs a numbered step under the trap; false when it failed (reported).
   bool Step(int line, const std::function<void()>& body) {
-    SyncSql();
     return trap_.Step(line, body);
   }
   // A numbered branch test or loop head: its result, or true when the test
   // itself failed (the branch is entered after the report).
   bool Test(int line, const std::function<bool()>& test) {
-    SyncSql();
     return trap_.Test(line, test);
   }
   template <typename T>
   T Eval(int line, const std::function<T()>& body, T fallback) {
-    SyncSql();
     return trap_.Eval<T>(line, body, fallback);
   }
 
  private:
-  void SyncSql() {
-    if (sql_dirty_) {
-      trap_.SetSql(sql_);
-      sql_dirty_ = false;
-    }
-  }
-
   TransferContext& context_;
   app::Trap trap_;
   // Declared before the record set so that the record set is released first.
@@ -79,7 +67,6 @@ class CopyRun {
   ado::Connection sybase_;
   ado::Recordset records_;
   std::string sql_;
-  bool sql_dirty_ = false;
 };
 
 // What a table's copy left on the target side.
