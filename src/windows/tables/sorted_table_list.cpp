@@ -32,11 +32,13 @@ QCollatorSortKey KeyOf(const QString& text, const QCollator& collator) {
 }  // namespace
 
 TableItem::TableItem(const std::string& name, const QCollator& collator)
-    : QListWidgetItem(DisplayText(name)), name_(name), key_(KeyOf(text(), collator)) {}
+    : QListWidgetItem(DisplayText(name), nullptr, kType),
+      name_(name),
+      key_(KeyOf(text(), collator)) {}
 
 bool TableItem::operator<(const QListWidgetItem& other) const {
-  if (const auto* table_item = dynamic_cast<const TableItem*>(&other)) {
-    return key_.compare(table_item->key_) < 0;
+  if (other.type() == kType) {
+    return key_.compare(static_cast<const TableItem&>(other).key_) < 0;
   }
   return TableNameCollator().compare(text(), other.text()) < 0;
 }
@@ -78,9 +80,10 @@ void SortedTableList::SetListIndex(int index) {
 int SortedTableList::UpperBound(const TableItem& item) const {
   int low = 0;
   int high = widget_->count();
+  // Every entry of the widget is a TableItem: this list adds all of them.
   while (low < high) {
     const int mid = low + (high - low) / 2;
-    if (item < *widget_->item(mid)) {
+    if (item.key().compare(static_cast<const TableItem*>(widget_->item(mid))->key()) < 0) {
       high = mid;
     } else {
       low = mid + 1;

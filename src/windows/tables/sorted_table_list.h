@@ -31,6 +31,11 @@ class TableItem : public QListWidgetItem {
 
   // The name as added.
   const std::string& name() const { return name_; }
+  // The collation key the order follows.
+  const QCollatorSortKey& key() const { return key_; }
+
+  // The item type of every table entry (QListWidgetItem::type()).
+  static constexpr int kType = QListWidgetItem::UserType + 1;
 
  private:
   std::string name_;
