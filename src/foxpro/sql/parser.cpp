@@ -26,6 +26,17 @@ bool IsWordByte(unsigned char c) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// True when `text` in upper case is `upper` (ASCII letters only).
+bool EqualsUpper(std::string_view text, std::string_view upper) {
+  if (text.size() != upper.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != upper[i]) return false;
+  }
+  return true;
+}
+
 std::string Upper(std::string_view s) {
   std::string out(s);
   for (char& c : out) {
@@ -41,7 +52,10 @@ class Lexer {
   // Reads the next token into *token.
   Status Next(Token* token) {
     SkipBlanks();
-    *token = Token();
+    // Reset the token but keep its text's buffer for the next token.
+    token->kind = Token::Kind::kEnd;
+    token->text.clear();
+    token->logical = false;
     if (pos_ >= sql_.size()) return Status::Ok();
     char c = sql_[pos_];
     if (c == '"' || c == '[' || c == '`')
@@ -53,12 +67,12 @@ class Lexer {
       std::size_t start = pos_;
       while (pos_ < sql_.size() && IsWordByte(static_cast<unsigned char>(sql_[pos_]))) ++pos_;
       token->kind = Token::Kind::kWord;
-      token->text = std::string(sql_.substr(start, pos_ - start));
+      token->text.assign(sql_.substr(start, pos_ - start));
       return Status::Ok();
     }
     if (std::strchr("(),;*", c) != nullptr && c != '\0') {
       token->kind = Token::Kind::kPunct;
-      token->text = std::string(1, c);
+      token->text.assign(1, c);
       ++pos_;
       return Status::Ok();
     }
@@ -155,8 +169,10 @@ class Parser {
   Status Advance() { return lexer_.Next(&current_); }
 
   bool IsWord(const char* word) const {
-    return current_.kind == Token::Kind::kWord && Upper(current_.text) == word;
+    return current_.kind == Token::Kind::kWord && EqualsUpper(current_.text, word);
   }
+  // The current token's text, taken: the token is read again by Advance().
+  std::string TakeText() { return std::move(current_.text); }
   bool IsPunct(char c) const {
     return current_.kind == Token::Kind::kPunct && current_.text[0] == c;
   }
@@ -321,12 +337,11 @@ Status ParseLiteral(Parser* p, Literal* literal) {
       literal->logical = t.logical;
       break;
     case Token::Kind::kWord: {
-      std::string word = Upper(t.text);
-      if (word == "NULL") {
+      if (EqualsUpper(t.text, "NULL")) {
         literal->kind = Literal::Kind::kNull;
-      } else if (word == "TRUE" || word == "FALSE") {
+      } else if (EqualsUpper(t.text, "TRUE") || EqualsUpper(t.text, "FALSE")) {
         literal->kind = Literal::Kind::kLogical;
-        literal->logical = word == "TRUE";
+        literal->logical = EqualsUpper(t.text, "TRUE");
       } else {
         return Status::InvalidArgument("Variable '" + t.text + "' is not found.");
       }
@@ -335,7 +350,7 @@ Status ParseLiteral(Parser* p, Literal* literal) {
     default:
       return Status::InvalidArgument(kSyntaxError);
   }
-  literal->text = t.text;
+  literal->text = p->TakeText();
   return p->Advance();
 }
 
