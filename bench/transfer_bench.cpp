@@ -11,7 +11,7 @@
 //
 // Needs the test environment (source scripts/test-env.sh). Usage:
 //   transfer_bench [rows [rounds]]   (default 100000 rows, 1 round)
-//   transfer_bench --memory rows QUILLOMAR_DSN_SQLITE|QUILLOMAR_DSN_PG|QUILLOMAR_DSN_PG_STREAM
+//   transfer_bench --memory rows QUILLOMAR_DSN_SQLITE|QUILLOMAR_DSN_PG
 // With several rounds the copy and its baseline alternate, and the median
 // ratio is printed: on a shared machine the load drifts between runs.
 #include <QApplication>
@@ -403,8 +403,7 @@ double ValuesTextMiB(const std::string& dsn, const std::string& table) {
 // Copy speed against the baselines, `rounds` times per data source.
 void SpeedRuns(Window& window, const fs::path& folder, const std::string& table, int rows,
                int rounds) {
-  for (const char* variable :
-       {"QUILLOMAR_DSN_SQLITE", "QUILLOMAR_DSN_PG", "QUILLOMAR_DSN_PG_STREAM"}) {
+  for (const char* variable : {"QUILLOMAR_DSN_SQLITE", "QUILLOMAR_DSN_PG"}) {
     const std::string dsn = Env(variable);
     if (dsn.empty()) {
       std::printf("%s not set: skipped (source scripts/test-env.sh)\n", variable);

@@ -6,8 +6,6 @@
 #
 #   QUILLOMAR_DSN_SQLITE   data source on a SQLite database file (WAL, FULL sync)
 #   QUILLOMAR_DSN_PG       data source on the PostgreSQL cluster
-#   QUILLOMAR_DSN_PG_STREAM the same, with the driver reading results in pieces
-#                          (UseDeclareFetch) instead of all at once
 #   QUILLOMAR_DSN_MARIA    data source on the MariaDB server (ANSI_QUOTES)
 #   QUILLOMAR_DSN_PG_DOWN  data source on a PostgreSQL socket where no server runs
 #   QUILLOMAR_DSN_NODRIVER data source whose driver library does not exist
@@ -152,16 +150,6 @@ Database=postgres
 Username=postgres
 ConnSettings=SET synchronous_commit TO off
 
-[QuillomarTestPgStream]
-Driver=PostgreSQL Unicode
-Servername=$dir/pg/sock
-Port=5432
-Database=postgres
-Username=postgres
-ConnSettings=SET synchronous_commit TO off
-UseDeclareFetch=1
-Fetch=1000
-
 [QuillomarTestMaria]
 Driver=MariaDB Unicode
 Socket=$dir/maria/sock
@@ -214,7 +202,6 @@ quillomar_env_start() {
   export QUILLOMAR_PG_LOG QUILLOMAR_MARIA_LOG
   export QUILLOMAR_DSN_SQLITE=QuillomarTestSqlite
   export QUILLOMAR_DSN_PG=QuillomarTestPg
-  export QUILLOMAR_DSN_PG_STREAM=QuillomarTestPgStream
   export QUILLOMAR_DSN_MARIA=QuillomarTestMaria
   export QUILLOMAR_DSN_PG_DOWN=QuillomarTestPgDown
   export QUILLOMAR_DSN_NODRIVER=QuillomarTestNoDriver

@@ -38,9 +38,46 @@ void EnsureUtf8CharacterType() {
 // SQLExecDirect and SQLTables take non-const text pointers.
 SQLCHAR* Writable(std::string& text) { return reinterpret_cast<SQLCHAR*>(text.data()); }
 
+// PostgreSQL's driver reads a whole result into memory unless the data
+// source asks for declare/fetch: a copy of a large table would hold all of
+// it twice (the driver's copy and the record set's). The driver takes the
+// choice as one of its own connection attributes.
+constexpr SQLINTEGER kPostgresUseDeclareFetch = 65539;
+constexpr SQLINTEGER kPostgresFetchRows = 65541;
+
+bool IsPostgresDriver(SQLHDBC dbc) {
+  SQLCHAR name[128] = {};
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_DRIVER_NAME, name, sizeof name - 1, &length))) {
+    return false;
+  }
+  std::string driver(reinterpret_cast<const char*>(name));
+  for (char& c : driver) c = LowerAscii(c);
+  return driver.rfind("psqlodbc", 0) == 0;
+}
+
+// Results in pieces of 1,000 rows on PostgreSQL; nothing on other drivers,
+// whose attribute numbers in this range mean other things.
+void ReadResultsInPieces(SQLHDBC dbc) {
+  if (!IsPostgresDriver(dbc)) return;
+  SQLINTEGER declare_fetch = 0;
+  if (SQL_SUCCEEDED(SQLGetConnectAttr(dbc, kPostgresUseDeclareFetch, &declare_fetch, 0,
+                                      nullptr)) &&
+      declare_fetch != 0) {
+    return;  // the data source chose it already, with its own piece size
+  }
+  if (SQL_SUCCEEDED(SQLSetConnectAttr(dbc, kPostgresUseDeclareFetch,
+                                      reinterpret_cast<SQLPOINTER>(1), SQL_IS_INTEGER))) {
+    SQLSetConnectAttr(dbc, kPostgresFetchRows, reinterpret_cast<SQLPOINTER>(1000),
+                      SQL_IS_INTEGER);
+  }
+}
+
 class OdbcSession : public Session {
  public:
-  explicit OdbcSession(const std::string& name) : link_(std::make_shared<Link>(name)) {}
+  explicit OdbcSession(const std::string& name) : link_(std::make_shared<Link>(name)) {
+    ReadResultsInPieces(link_->dbc());
+  }
 
   // Statements that return no cursor to the caller all run on one statement
   // handle, closed after each: a copy sends one statement per row, and a new

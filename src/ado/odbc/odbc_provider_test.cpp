@@ -280,6 +280,27 @@ std::string BlobLiteral(Db db, const std::string& bytes) {
   return db == Db::kPostgres ? "'\\x" + hex + "'" : "X'" + hex + "'";
 }
 
+// PostgreSQL's driver would read a whole result into memory; the provider
+// has it read results in pieces through a cursor, and every row still
+// arrives, in both cursor locations, also across several pieces.
+TEST_P(OdbcProvider, PostgresResultsArriveInPiecesAndWhole) {
+  if (db() != Db::kPostgres) GTEST_SKIP() << "PostgreSQL's driver only";
+  const std::string table = Table("pieces");
+  auto connection = Fresh(table, "\"n\" INTEGER");
+  connection->Execute("INSERT INTO \"" + table + "\" SELECT generate_series(1, 2500)");
+  for (int location : {2, 3}) {
+    connection->SetCursorLocation(location);
+    auto rows = Rows(*connection, "SELECT \"n\" FROM \"" + table + "\" ORDER BY 1");
+    ASSERT_EQ(rows.size(), 2500u);
+    EXPECT_EQ(Show(rows.back()[0]), "int:2500");
+  }
+  std::string log = testing::ReadWholeFile(testing::EnvOrEmpty("QUILLOMAR_PG_LOG"));
+  if (log.empty()) GTEST_SKIP() << "QUILLOMAR_PG_LOG names no readable server log";
+  EXPECT_NE(log.find("cursor with hold for SELECT \"n\" FROM \"" + table + "\""),
+            std::string::npos)
+      << "the query did not go through a cursor";
+}
+
 TEST_P(OdbcProvider, LongValuesArriveWhole) {
   const std::string table = Table("long");
   const char* text_type = db() == Db::kMaria ? "LONGTEXT" : "TEXT";

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -34,6 +35,29 @@ std::string Env(const char* name) {
   return value == nullptr ? std::string() : std::string(value);
 }
 
+namespace {
+
+// PostgreSQL's driver reads results in pieces: the server receives a query
+// as `BEGIN;declare "name" cursor with hold for QUERY;fetch N in "name"`.
+// Gives QUERY for such a message, the message itself otherwise.
+std::string UnwrapCursor(const std::string& message) {
+  const std::string begin = "BEGIN;declare \"";
+  if (message.rfind(begin, 0) != 0) return message;
+  std::size_t query = std::string::npos;
+  for (const char* lead : {"\" cursor with hold for ", "\" cursor for "}) {
+    std::size_t at = message.find(lead);
+    if (at != std::string::npos) {
+      query = at + std::strlen(lead);
+      break;
+    }
+  }
+  const std::size_t fetch = message.rfind(";fetch ");
+  if (query == std::string::npos || fetch == std::string::npos || fetch < query) return message;
+  return message.substr(query, fetch - query);
+}
+
+}  // namespace
+
 std::vector<std::string> LoggedStatements(const std::string& log_path,
                                           const std::string& fragment) {
   std::ifstream in(log_path, std::ios::binary);
@@ -52,7 +76,8 @@ std::vector<std::string> LoggedStatements(const std::string& log_path,
   }
   std::vector<std::string> matching;
   for (const auto& statement : all) {
-    if (statement.find(fragment) != std::string::npos) matching.push_back(statement);
+    std::string sent = UnwrapCursor(statement);
+    if (sent.find(fragment) != std::string::npos) matching.push_back(sent);
   }
   return matching;
 }
