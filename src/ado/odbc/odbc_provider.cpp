@@ -38,6 +38,13 @@ void EnsureUtf8CharacterType() {
 // SQLExecDirect and SQLTables take non-const text pointers.
 SQLCHAR* Writable(std::string& text) { return reinterpret_cast<SQLCHAR*>(text.data()); }
 
+// Runs `sql` exactly as given, with its length. The driver only reads the
+// text, so it is passed without a copy (one statement per row in a copy).
+SQLRETURN ExecDirect(SQLHSTMT statement, std::string_view sql) {
+  auto* text = const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(sql.data()));
+  return SQLExecDirect(statement, text, static_cast<SQLINTEGER>(sql.size()));
+}
+
 // PostgreSQL's driver reads a whole result into memory unless the data
 // source asks for declare/fetch: a copy of a large table would hold all of
 // it twice (the driver's copy and the record set's). The driver takes the
@@ -85,9 +92,7 @@ class OdbcSession : public Session {
   void Execute(std::string_view sql) override {
     CheckSendable(sql);
     if (!executor_) executor_ = std::make_unique<Statement>(link_);
-    std::string text(sql);
-    SQLRETURN rc =
-        SQLExecDirect(executor_->get(), Writable(text), static_cast<SQLINTEGER>(text.size()));
+    SQLRETURN rc = ExecDirect(executor_->get(), sql);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
       // Read the diagnostics before the close below clears them.
       try {
@@ -149,13 +154,11 @@ class OdbcSession : public Session {
     }
   }
 
-  // Executes `sql` exactly as given, with its length, on a new statement.
+  // Executes `sql` on a new statement.
   std::unique_ptr<Statement> Run(std::string_view sql) {
     CheckSendable(sql);
     auto statement = std::make_unique<Statement>(link_);
-    std::string text(sql);
-    SQLRETURN rc =
-        SQLExecDirect(statement->get(), Writable(text), static_cast<SQLINTEGER>(text.size()));
+    SQLRETURN rc = ExecDirect(statement->get(), sql);
     // SQL_NO_DATA: a searched UPDATE or DELETE that touched no row succeeded.
     statement->Check(rc, "Executing the statement");
     return statement;
