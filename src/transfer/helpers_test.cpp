@@ -126,7 +126,13 @@ TEST(NullToDefault, ReplacesOnlyNull) {
       {ado::Value::Text(" "), ado::Value::Text(" ")},
       {ado::Value::Double(0.0), ado::Value::Double(0.0)},
   };
-  for (const Case& c : cases) EXPECT_EQ(NullToDefault(c.value, empty), c.expected);
+  // The assigning form gives the same, whatever the target held before.
+  ado::Value target = ado::Value::Text("a longer text from the row before");
+  for (const Case& c : cases) {
+    EXPECT_EQ(NullToDefault(c.value, empty), c.expected);
+    AssignNullToDefault(&target, c.value, empty);
+    EXPECT_EQ(target, c.expected);
+  }
   EXPECT_EQ(NullToDefault(ado::Value::Null(), ado::Value::Null()), ado::Value::Null());
 }
 

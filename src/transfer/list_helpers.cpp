@@ -93,7 +93,15 @@ void ListRemoveItem(db::TableList& list, const std::string& name) {
 }
 
 ado::Value NullToDefault(ado::Value value, ado::Value default_value) {
-  return value.IsNull() ? default_value : value;
+  // Returning the parameters themselves moves them; a conditional
+  // expression would copy the text.
+  if (value.IsNull()) return default_value;
+  return value;
+}
+
+void AssignNullToDefault(ado::Value* target, const ado::Value& value,
+                         const ado::Value& default_value) {
+  *target = value.IsNull() ? default_value : value;
 }
 
 }  // namespace transfer

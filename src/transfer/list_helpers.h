@@ -31,6 +31,12 @@ void ListRemoveItem(db::TableList& list, const std::string& name);
 // zero or a false value is returned unchanged.
 ado::Value NullToDefault(ado::Value value, ado::Value default_value);
 
+// `*target = NullToDefault(value, default_value)`, copied into `target`'s own
+// storage: a copy loop that keeps one target reuses its text buffer row
+// after row instead of allocating a new one per value.
+void AssignNullToDefault(ado::Value* target, const ado::Value& value,
+                         const ado::Value& default_value);
+
 }  // namespace transfer
 
 #endif  // QUILLOMAR_TRANSFER_LIST_HELPERS_H_

@@ -8,10 +8,16 @@ namespace {
 
 // Appends `text` with every `quote` doubled.
 void AppendDoubling(std::string* out, std::string_view text, char quote) {
-  for (char c : text) {
-    out->push_back(c);
-    if (c == quote) out->push_back(quote);
+  // Appends the runs between quote characters whole: values are mostly
+  // free of them, and this runs for every value of every row.
+  std::size_t start = 0;
+  for (std::size_t at = text.find(quote); at != std::string_view::npos;
+       at = text.find(quote, start)) {
+    out->append(text.substr(start, at + 1 - start));
+    out->push_back(quote);
+    start = at + 1;
   }
+  out->append(text.substr(start));
 }
 
 bool Contains(std::string_view text, std::string_view fragment) {
@@ -131,7 +137,11 @@ void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnTy
     *statement += value.AsBool() ? "'1', " : "'0', ";
     return;
   }
-  const std::string text = value.ToText();
+  // Text is used where it stands; other kinds get their text form.
+  std::string formed;
+  if (value.kind() != ado::Value::Kind::kText) formed = value.ToText();
+  const std::string_view text =
+      value.kind() == ado::Value::Kind::kText ? std::string_view(value.AsText()) : formed;
   if (text.empty()) {
     *statement += "NULL, ";
   } else if (type == SqlColumnType::kNumeric && IsNumberKind(value.kind()) &&
@@ -139,8 +149,9 @@ void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnTy
     *statement += text;
     *statement += ", ";
   } else {
-    *statement += Quoted(text);
-    *statement += ", ";
+    statement->push_back('\'');
+    AppendDoubling(statement, text, '\'');
+    *statement += "', ";
   }
 }
 

@@ -216,7 +216,8 @@ bool CopyRowsToSybase(CopyRun& run, const std::string& table,
       run.column = j;
       run.Step(224, [&ui] { ui.DoEvents(); });
       run.Step(226, [&run] {
-        run.value = NullToDefault(run.records().Fields(run.column).Value(), ado::Value::Text(""));
+        AssignNullToDefault(&run.value, run.records().Fields(run.column).Value(),
+                            ado::Value::Text(""));
       });
       // A column whose definition failed is written as text.
       auto position = static_cast<std::size_t>(j);
@@ -296,8 +297,14 @@ bool CopyRowsToFoxpro(CopyRun& run, const std::string& table, std::int64_t last)
       run.column = j;
       run.Step(232, [&ui] { ui.DoEvents(); });
       run.Step(234, [&run] {
-        run.value_text =
-            NullToDefault(run.records().Fields(run.column).Value(), ado::Value::Text("")).ToText();
+        const ado::Value& value = run.records().Fields(run.column).Value();
+        // Text is copied over the previous value's buffer; other kinds
+        // (null among them) take their text form.
+        if (value.kind() == ado::Value::Kind::kText) {
+          run.value_text = value.AsText();
+        } else {
+          run.value_text = NullToDefault(value, ado::Value::Text("")).ToText();
+        }
       });
       run.Step(236, [&run] { AppendFoxproValue(&run.sql(), run.value_text); });
     }

@@ -243,10 +243,12 @@ void CodePage::Decode(std::string_view bytes, std::string* out) const {
 Status CodePage::Encode(std::string_view text, std::string* out) const {
   std::size_t pos = 0;
   while (pos < text.size()) {
-    auto byte = static_cast<unsigned char>(text[pos]);
-    if (byte < 0x80) {
-      out->push_back(static_cast<char>(byte));
-      ++pos;
+    // ASCII is the same in every code page: copy each run of it whole.
+    std::size_t run = pos;
+    while (run < text.size() && static_cast<unsigned char>(text[run]) < 0x80) ++run;
+    if (run > pos) {
+      out->append(text.substr(pos, run - pos));
+      pos = run;
       continue;
     }
     char32_t c = 0;

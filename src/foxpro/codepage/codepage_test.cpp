@@ -107,6 +107,9 @@ TEST(CodePage, KnownCharacters) {
       {936, "中文", "\xD6\xD0\xCE\xC4"},
       {949, "한", "\xC7\xD1"},
       {950, "中", "\xA4\xA4"},
+      // ASCII runs around, between and after other characters.
+      {1252, "a€bc ü.", "a\x80" "bc \xFC."},
+      {932, "x日y本 z", "x\x93\xFAy\x96\x7B z"},
   };
   for (const TextCase& c : cases) {
     auto page = CodePage::ForCodePage(c.codepage);
