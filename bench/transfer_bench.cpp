@@ -172,8 +172,10 @@ class Odbc {
 
   // Executes one statement; false (and no throw) when `may_fail`.
   bool Exec(const std::string& sql, bool may_fail = false) {
-    std::vector<SQLCHAR> text(sql.begin(), sql.end());
-    SQLRETURN rc = SQLExecDirect(stmt_, text.data(), static_cast<SQLINTEGER>(text.size()));
+    // SQLExecDirect does not write to the text; the cast only meets its
+    // signature, so the baseline pays no copy.
+    auto* text = reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data()));
+    SQLRETURN rc = SQLExecDirect(stmt_, text, static_cast<SQLINTEGER>(sql.size()));
     SQLFreeStmt(stmt_, SQL_CLOSE);
     if (may_fail) return SQL_SUCCEEDED(rc);
     Check(rc, SQL_HANDLE_STMT, stmt_, sql);
@@ -290,13 +292,20 @@ struct Figures {
   double copy_cpu_us = 0;  // this process's CPU time per row
   double base_cpu_us = 0;
   double longest_gap = 0;
+  // The baseline's slowest single statement: while the database holds one
+  // statement, no event loop can run, so this bounds the gap from below.
+  double longest_statement = 0;
 };
 
 void Print(const char* what, const Figures& f) {
   std::printf("%-26s copy %9.0f rows/s  baseline %9.0f rows/s  ratio %.3f  "
-              "CPU %.1f vs %.1f us/row  longest yield gap %.1f ms\n",
+              "CPU %.1f vs %.1f us/row  longest yield gap %.1f ms",
               what, f.copy_rate, f.base_rate, f.copy_rate / f.base_rate, f.copy_cpu_us,
               f.base_cpu_us, f.longest_gap * 1000);
+  if (f.longest_statement > 0) {
+    std::printf(" (slowest baseline statement %.1f ms)", f.longest_statement * 1000);
+  }
+  std::printf("\n");
 }
 
 Figures FoxproToSql(Window& window, const std::string& table, int rows, bool baseline) {
@@ -318,7 +327,11 @@ Figures FoxproToSql(Window& window, const std::string& table, int rows, bool bas
   odbc.Exec(create);
   start = Clock::now();
   cpu = CpuSeconds();
-  for (const std::string& insert : inserts) odbc.Exec(insert);
+  for (const std::string& insert : inserts) {
+    const Clock::time_point sent = Clock::now();
+    odbc.Exec(insert);
+    f.longest_statement = std::max(f.longest_statement, Seconds(sent, Clock::now()));
+  }
   f.base_rate = rows / Seconds(start, Clock::now());
   f.base_cpu_us = (CpuSeconds() - cpu) * 1e6 / rows;
   return f;

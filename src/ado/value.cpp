@@ -1,5 +1,6 @@
 #include "ado/value.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -28,43 +29,68 @@ std::string ScaledText(std::int64_t amount, int scale) {
   return negative ? "-" + text : text;
 }
 
-std::string Pad(int value, int width) {
-  std::string s = std::to_string(value < 0 ? -value : value);
-  if (s.size() < static_cast<std::size_t>(width)) {
-    s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
+// Appends `value` with at least `width` digits; a negative value's minus
+// sign goes in front of the zeros. Dates and times are written this way for
+// every value a copy sends, so nothing here allocates beyond `out`.
+void AppendPadded(std::string* out, int value, int width) {
+  // Widths are at most 4; the text is put together here and appended once.
+  char text[32];
+  std::size_t length = 0;
+  if (value < 0) text[length++] = '-';
+  const long long wide = value;
+  const auto magnitude = static_cast<unsigned long long>(wide < 0 ? -wide : wide);
+  char digits[24];
+  const char* end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+  const auto count = static_cast<std::size_t>(end - digits);
+  for (std::size_t i = count; i < static_cast<std::size_t>(std::clamp(width, 0, 4)); ++i) {
+    text[length++] = '0';
   }
-  return value < 0 ? "-" + s : s;
+  for (std::size_t i = 0; i < count; ++i) text[length++] = digits[i];
+  out->append(text, length);
+}
+
+void AppendDate(std::string* out, const Date& d) {
+  AppendPadded(out, d.year, 4);
+  out->push_back('-');
+  AppendPadded(out, d.month, 2);
+  out->push_back('-');
+  AppendPadded(out, d.day, 2);
 }
 
 }  // namespace
 
 bool MakeDecimal(std::string_view text, Decimal* out) {
+  auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
   std::size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
     negative = text[i] == '-';
     ++i;
   }
-  std::string whole;
-  std::string fraction;
-  bool any_digit = false;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    whole += text[i];
-    any_digit = true;
-  }
+  const std::size_t whole_start = i;
+  while (i < text.size() && is_digit(text[i])) ++i;
+  std::string_view whole = text.substr(whole_start, i - whole_start);
+  std::string_view fraction;
   if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-      fraction += text[i];
-      any_digit = true;
-    }
+    const std::size_t fraction_start = ++i;
+    while (i < text.size() && is_digit(text[i])) ++i;
+    fraction = text.substr(fraction_start, i - fraction_start);
   }
-  if (!any_digit || i != text.size()) return false;
-  std::size_t first = whole.find_first_not_of('0');
-  whole = first == std::string::npos ? "0" : whole.substr(first);
-  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  std::string result = whole;
-  if (!fraction.empty()) result += "." + fraction;
-  if (negative && result != "0") result.insert(0, "-");
+  if ((whole.empty() && fraction.empty()) || i != text.size()) return false;
+  // Canonical form: no leading zeros before the point, no trailing zeros
+  // after it, and no sign on zero.
+  const std::size_t first = whole.find_first_not_of('0');
+  whole = first == std::string_view::npos ? std::string_view("0") : whole.substr(first);
+  const std::size_t last = fraction.find_last_not_of('0');
+  fraction = last == std::string_view::npos ? std::string_view() : fraction.substr(0, last + 1);
+  std::string result;
+  result.reserve(whole.size() + fraction.size() + 2);
+  if (negative && (whole != "0" || !fraction.empty())) result.push_back('-');
+  result.append(whole);
+  if (!fraction.empty()) {
+    result.push_back('.');
+    result.append(fraction);
+  }
   out->text = std::move(result);
   return true;
 }
@@ -79,13 +105,25 @@ std::string DoubleText(double d) {
 }
 
 std::string DateText(const Date& d) {
-  return Pad(d.year, 4) + "-" + Pad(d.month, 2) + "-" + Pad(d.day, 2);
+  std::string text;
+  AppendDate(&text, d);
+  return text;
 }
 
 std::string DateTimeText(const DateTime& t) {
-  std::string text = DateText(t.date) + " " + Pad(t.hour, 2) + ":" + Pad(t.minute, 2) + ":" +
-                     Pad(t.second, 2);
-  if (t.millisecond != 0) text += "." + Pad(t.millisecond, 3);
+  std::string text;
+  text.reserve(23);
+  AppendDate(&text, t.date);
+  text.push_back(' ');
+  AppendPadded(&text, t.hour, 2);
+  text.push_back(':');
+  AppendPadded(&text, t.minute, 2);
+  text.push_back(':');
+  AppendPadded(&text, t.second, 2);
+  if (t.millisecond != 0) {
+    text.push_back('.');
+    AppendPadded(&text, t.millisecond, 3);
+  }
   return text;
 }
 

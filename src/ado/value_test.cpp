@@ -32,6 +32,10 @@ TEST(ValueText, FormsAreLocaleIndependent) {
       {Value::FromDate(Date{2024, 2, 9}), "2024-02-09"},
       {Value::FromDateTime(DateTime{{1999, 12, 31}, 23, 59, 58, 0}), "1999-12-31 23:59:58"},
       {Value::FromDateTime(DateTime{{2001, 1, 2}, 3, 4, 5, 7}), "2001-01-02 03:04:05.007"},
+      {Value::FromDateTime(DateTime{{12, 10, 11}, 0, 0, 0, 120}), "0012-10-11 00:00:00.120"},
+      {Value::FromDate(Date{-5, 1, 1}), "-0005-01-01"},
+      {Value::FromDate(Date{std::numeric_limits<int>::min(), 1, 1}), "-2147483648-01-01"},
+      {Value::FromDate(Date{12345, 1, 1}), "12345-01-01"},
       {Value::Text("Müller – ✓"), "Müller – ✓"},
       {Value::Binary(std::string("a\0b", 3)), std::string("a\0b", 3)},
   };
@@ -44,7 +48,9 @@ TEST(MakeDecimal, Canonicalises) {
     const char* out;  // nullptr: rejected
   } cases[] = {{"12.500", "12.5"}, {"0012", "12"},   {"-0.0001", "-0.0001"}, {"-0.000", "0"},
                {".5", "0.5"},      {"+3.", "3"},     {"7", "7"},             {"", nullptr},
-               {"1e3", nullptr},   {"1,5", nullptr}, {"-", nullptr},         {"1.2.3", nullptr}};
+               {"1e3", nullptr},   {"1,5", nullptr}, {"-", nullptr},         {"1.2.3", nullptr},
+               {"-.50", "-0.5"},   {"000", "0"},     {"+0", "0"},            {"-00.10", "-0.1"},
+               {"-.", nullptr},    {".", nullptr},   {"1.5 ", nullptr},      {"100", "100"}};
   for (const auto& c : cases) {
     Decimal d;
     bool ok = MakeDecimal(c.in, &d);

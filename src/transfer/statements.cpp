@@ -137,11 +137,18 @@ void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnTy
     *statement += value.AsBool() ? "'1', " : "'0', ";
     return;
   }
-  // Text is used where it stands; other kinds get their text form.
+  // Text and decimals are used where they stand; other kinds get their
+  // text form.
   std::string formed;
-  if (value.kind() != ado::Value::Kind::kText) formed = value.ToText();
-  const std::string_view text =
-      value.kind() == ado::Value::Kind::kText ? std::string_view(value.AsText()) : formed;
+  std::string_view text;
+  if (value.kind() == ado::Value::Kind::kText) {
+    text = value.AsText();
+  } else if (value.kind() == ado::Value::Kind::kDecimal) {
+    text = value.AsDecimal().text;
+  } else {
+    formed = value.ToText();
+    text = formed;
+  }
   if (text.empty()) {
     *statement += "NULL, ";
   } else if (type == SqlColumnType::kNumeric && IsNumberKind(value.kind()) &&
