@@ -53,10 +53,9 @@ void Trap::Report(int line, std::string_view description) {
   }
 }
 
-bool Trap::Step(int line, const std::function<void()>& body) {
+void Trap::ReportCurrentFailure(int line) {
   try {
-    body();
-    return true;
+    throw;
   } catch (const ado::Error& e) {
     Report(line, e.description());
   } catch (const std::exception& e) {
@@ -64,7 +63,6 @@ bool Trap::Step(int line, const std::function<void()>& body) {
   } catch (...) {
     Report(line, "Unknown failure");
   }
-  return false;
 }
 
 bool Trap::Silent(const std::function<void()>& body) {
@@ -74,12 +72,6 @@ bool Trap::Silent(const std::function<void()>& body) {
   } catch (...) {
     return false;
   }
-}
-
-bool Trap::Test(int line, const std::function<bool()>& test) {
-  bool result = true;
-  if (!Step(line, [&] { result = test(); })) return true;
-  return result;
 }
 
 }  // namespace app

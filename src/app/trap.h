@@ -40,11 +40,27 @@ class Trap {
 
   // Runs a numbered statement. A throw of any kind shows one report for
   // `line` and returns false; the caller goes on with the next statement.
-  bool Step(int line, const std::function<void()>& body);
+  // A template, so that a copy's per-value steps cost no more than the call
+  // of their bodies.
+  template <typename Body>
+  bool Step(int line, Body&& body) {
+    try {
+      body();
+      return true;
+    } catch (...) {
+      ReportCurrentFailure(line);
+    }
+    return false;
+  }
 
   // Runs a branch test or loop head. Returns the test's result, or true when
   // the test itself failed (the report is shown and the body is entered).
-  bool Test(int line, const std::function<bool()>& test);
+  template <typename Body>
+  bool Test(int line, Body&& test) {
+    bool result = true;
+    if (!Step(line, [&] { result = test(); })) return true;
+    return result;
+  }
 
   // Runs a stretch of statements whose failures jump to the handler's own
   // failure path instead of the report: a throw of any kind ends the stretch
@@ -53,8 +69,8 @@ class Trap {
 
   // Evaluates a value for a numbered statement; on failure reports and
   // returns `fallback`.
-  template <typename T>
-  T Eval(int line, const std::function<T()>& body, T fallback) {
+  template <typename T, typename Body>
+  T Eval(int line, Body&& body, T fallback) {
     T result = fallback;
     Step(line, [&] { result = body(); });
     return result;
@@ -77,6 +93,8 @@ class Trap {
 
  private:
   void Report(int line, std::string_view description);
+  // Reports the exception being handled, described by its kind.
+  void ReportCurrentFailure(int line);
 
   ui::Ui& ui_;
   QWidget* owner_;

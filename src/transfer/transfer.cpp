@@ -46,16 +46,18 @@ class CopyRun {
   std::string value_text;
 
   // Runs a numbered step under the trap; false when it failed (reported).
-  bool Step(int line, const std::function<void()>& body) {
+  template <typename Body>
+  bool Step(int line, Body&& body) {
     return trap_.Step(line, body);
   }
   // A numbered branch test or loop head: its result, or true when the test
   // itself failed (the branch is entered after the report).
-  bool Test(int line, const std::function<bool()>& test) {
+  template <typename Body>
+  bool Test(int line, Body&& test) {
     return trap_.Test(line, test);
   }
-  template <typename T>
-  T Eval(int line, const std::function<T()>& body, T fallback) {
+  template <typename T, typename Body>
+  T Eval(int line, Body&& body, T fallback) {
     return trap_.Eval<T>(line, body, fallback);
   }
 
