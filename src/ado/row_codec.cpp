@@ -144,12 +144,17 @@ bool DecodeRow(std::string_view in, std::vector<Value>* row) {
         v = kind == Value::Kind::kDate ? Value::FromDate(t.date) : Value::FromDateTime(t);
         break;
       }
+      case Value::Kind::kText: {
+        std::uint64_t n = 0;
+        if (!GetVarint(&in, &n) || n > in.size()) return false;
+        v.AssignText(in.substr(0, static_cast<std::size_t>(n)));
+        in.remove_prefix(static_cast<std::size_t>(n));
+        break;
+      }
       case Value::Kind::kDecimal:
-      case Value::Kind::kText:
       case Value::Kind::kBytes:
         if (!GetString(&in, &text)) return false;
         v = kind == Value::Kind::kDecimal ? Value::Dec(Decimal{std::move(text)})
-            : kind == Value::Kind::kText  ? Value::Text(std::move(text))
                                           : Value::Binary(std::move(text));
         break;
       default: return false;

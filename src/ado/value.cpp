@@ -127,6 +127,14 @@ std::string DateTimeText(const DateTime& t) {
   return text;
 }
 
+void Value::AssignText(std::string_view text) {
+  if (auto* own = std::get_if<std::string>(&storage_)) {
+    own->assign(text.data(), text.size());
+  } else {
+    storage_.emplace<std::string>(text);
+  }
+}
+
 std::string Value::ToText() const {
   switch (kind()) {
     case Kind::kNull: return std::string();

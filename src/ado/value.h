@@ -84,6 +84,11 @@ class Value {
   // gives the empty text.
   std::string ToText() const;
 
+  // Makes this value the text `text`, reusing its own text buffer when it
+  // holds text already: readers that fill one row after another then
+  // allocate only when a value outgrows its buffer.
+  void AssignText(std::string_view text);
+
   friend bool operator==(const Value&, const Value&) = default;
 
  private:

@@ -111,8 +111,14 @@ class FoxproCursor : public Cursor {
     if (!has_row) return false;
     row->resize(values_.size());
     const auto& columns = rows_->columns();
-    for (std::size_t i = 0; i < values_.size(); ++i)
-      (*row)[i] = ToAdo(values_[i], columns[i].field);
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+      // Text goes over the previous row's text in place.
+      if (values_[i].kind() == fx::Value::Kind::kText) {
+        (*row)[i].AssignText(values_[i].text());
+      } else {
+        (*row)[i] = ToAdo(values_[i], columns[i].field);
+      }
+    }
     return true;
   }
 
