@@ -208,11 +208,14 @@ bool CopyRowsToSybase(CopyRun& run, const std::string& table,
                       const std::vector<SqlColumnType>& types, std::int64_t last) {
   ado::Recordset& records = run.records();
   ui::Ui& ui = run.context().ui;
+  // Every row's statement starts the same; it is copied into the statement
+  // buffer, which keeps its size from row to row.
+  const std::string insert_head = SqlInsertHead(table);
   bool inserted = false;
   for (std::int64_t r = 0; r <= last; ++r) {
     run.Step(214, [&] { ui.DoEvents(); });
     ShowRowProgress(run, r, last, 218);
-    run.Step(220, [&] { run.sql() = SqlInsertHead(table); });
+    run.Step(220, [&] { run.sql().assign(insert_head); });
     const int fields = run.Eval<int>(222, [&] { return records.FieldCount(); }, 0);
     for (int j = 0; j < fields; ++j) {
       run.column = j;
@@ -289,11 +292,12 @@ bool CreateFoxproTable(CopyRun& run, const std::string& table) {
 bool CopyRowsToFoxpro(CopyRun& run, const std::string& table, std::int64_t last) {
   ado::Recordset& records = run.records();
   ui::Ui& ui = run.context().ui;
+  const std::string insert_head = FoxproInsertHead(table);
   bool inserted = false;
   for (std::int64_t r = 0; r <= last; ++r) {
     run.Step(224, [&] { ui.DoEvents(); });
     ShowRowProgress(run, r, last, 226);
-    run.Step(228, [&] { run.sql() = FoxproInsertHead(table); });
+    run.Step(228, [&] { run.sql().assign(insert_head); });
     const int fields = run.Eval<int>(230, [&] { return records.FieldCount(); }, 0);
     for (int j = 0; j < fields; ++j) {
       run.column = j;
