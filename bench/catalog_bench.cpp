@@ -3,7 +3,7 @@
 // median times of three rounds and the ratios (goal: at most 2x).
 //
 // Run in the test environment: source scripts/test-env.sh, then
-// QT_QPA_PLATFORM=offscreen build/bench/catalog_bench [tables]
+// build/release/bench/catalog_bench [tables] (offscreen unless QT_QPA_PLATFORM says otherwise)
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
