@@ -288,6 +288,7 @@ TEST_F(Form1Test, FoxproSideTestConnectionFailures) {
 
 TEST_F(Form1Test, FoxproSideTestConnectionUsesTheChosenOption) {
   QUILLOMAR_FOXPRO_OR_SKIP();
+  if (!QDir(QUILLOMAR_FIXTURES "/vfp").exists()) GTEST_SKIP() << "FoxPro fixtures not found";
   Start();
   QDir(dir_.path()).mkdir("free");
   // Option2 with a valid container in Text1 tests the folder of Text2 only.

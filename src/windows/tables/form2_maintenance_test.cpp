@@ -293,6 +293,7 @@ class FoxproDeleteTest : public Form2Test {
     if (ado::FindProvider("vfpoledb.1") == nullptr) {
       GTEST_SKIP() << "the FoxPro provider (vfpoledb.1) is not built in yet";
     }
+    if (!fs::is_directory(vfp_)) GTEST_SKIP() << "FoxPro fixtures not found at " << vfp_;
   }
   const std::string vfp_ = std::string(QUILLOMAR_FIXTURES) + "/vfp";
 };

@@ -202,6 +202,7 @@ TEST_F(Form2Test, LoadWithTheSqlSideDownKeepsItsListAndReportsLine120) {
 TEST_F(Form2Test, LoadReadsTheContainerOrTheFolderTheOptionChooses) {
   if (ado::FindProvider("vfpoledb.1") == nullptr) GTEST_SKIP() << "no FoxPro provider yet";
   const std::string vfp = std::string(QUILLOMAR_FIXTURES) + "/vfp";
+  if (!QFile::exists(QString::fromStdString(vfp))) GTEST_SKIP() << "FoxPro fixtures not found";
   fields_.text1 = vfp + "/vfpefprovider-northwind/northwind.dbc";
   fields_.text2 = vfp + "/foxbin2prg";
   fields_.option1 = true;
