@@ -73,8 +73,8 @@ def parse_csv(text):
     return rows
 
 
-def read_rows(foxsql, spec, table):
-    kind, _, where = spec.partition(":")
+def read_rows(foxsql, side, table):
+    kind, _, where = side.partition(":")
     if kind == "fox":
         result = subprocess.run([foxsql, where, f"SELECT * FROM {table}"], capture_output=True,
                                 env=dict(os.environ, LANG="C.UTF-8"))
@@ -96,7 +96,7 @@ def read_rows(foxsql, spec, table):
             return header, []
         header = list(objects[0].keys())
         return header, [[o[k] for k in header] for o in objects]
-    sys.exit(f"unknown side {spec}")
+    sys.exit(f"unknown side {side}")
 
 
 def normal(value):
