@@ -43,11 +43,19 @@ void PutString(const std::string& s, std::string* out) {
   out->append(s);
 }
 
-bool GetString(std::string_view* in, std::string* s) {
+// A length-prefixed string, viewed where it lies in `in`.
+bool GetView(std::string_view* in, std::string_view* s) {
   std::uint64_t n = 0;
   if (!GetVarint(in, &n) || n > in->size()) return false;
-  s->assign(in->data(), static_cast<std::size_t>(n));
+  *s = in->substr(0, static_cast<std::size_t>(n));
   in->remove_prefix(static_cast<std::size_t>(n));
+  return true;
+}
+
+bool GetString(std::string_view* in, std::string* s) {
+  std::string_view view;
+  if (!GetView(in, &view)) return false;
+  s->assign(view);
   return true;
 }
 
@@ -145,10 +153,9 @@ bool DecodeRow(std::string_view in, std::vector<Value>* row) {
         break;
       }
       case Value::Kind::kText: {
-        std::uint64_t n = 0;
-        if (!GetVarint(&in, &n) || n > in.size()) return false;
-        v.AssignText(in.substr(0, static_cast<std::size_t>(n)));
-        in.remove_prefix(static_cast<std::size_t>(n));
+        std::string_view view;
+        if (!GetView(&in, &view)) return false;
+        v.AssignText(view);
         break;
       }
       case Value::Kind::kDecimal:

@@ -135,6 +135,15 @@ void Value::AssignText(std::string_view text) {
   }
 }
 
+std::string_view Value::TextView(std::string* scratch) const {
+  switch (kind()) {
+    case Kind::kText: return AsText();
+    case Kind::kBytes: return AsBytes();
+    case Kind::kDecimal: return AsDecimal().text;
+    default: *scratch = ToText(); return *scratch;
+  }
+}
+
 std::string Value::ToText() const {
   switch (kind()) {
     case Kind::kNull: return std::string();

@@ -83,6 +83,10 @@ class Value {
   // the milliseconds are not zero; text as it is; bytes as they are. Null
   // gives the empty text.
   std::string ToText() const;
+  // The same text form, viewed where the value holds it (text, bytes,
+  // decimals) or formed in `scratch` (other kinds). Valid while both the
+  // value and `scratch` are unchanged.
+  std::string_view TextView(std::string* scratch) const;
 
   // Makes this value the text `text`, reusing its own text buffer when it
   // holds text already: readers that fill one row after another then

@@ -20,6 +20,7 @@ TEST(ValueText, FormsAreLocaleIndependent) {
       {Value::Bool(true), "True"},
       {Value::Bool(false), "False"},
       {Value::Int(-42), "-42"},
+      {Value::Dec(Decimal{"-12.5"}), "-12.5"},
       {Value::Int(std::numeric_limits<std::int64_t>::min()), "-9223372036854775808"},
       {Value::Money(Currency{125000}), "12.5"},
       {Value::Money(Currency{-1}), "-0.0001"},
@@ -39,7 +40,11 @@ TEST(ValueText, FormsAreLocaleIndependent) {
       {Value::Text("Müller – ✓"), "Müller – ✓"},
       {Value::Binary(std::string("a\0b", 3)), std::string("a\0b", 3)},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.value.ToText(), c.text) << c.text;
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.value.ToText(), c.text) << c.text;
+    std::string scratch;
+    EXPECT_EQ(c.value.TextView(&scratch), c.text) << c.text;
+  }
 }
 
 TEST(MakeDecimal, Canonicalises) {

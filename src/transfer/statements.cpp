@@ -20,6 +20,20 @@ void AppendDoubling(std::string* out, std::string_view text, char quote) {
   out->append(text.substr(start));
 }
 
+// Appends `text` between `open` and `close`, every `close` inside doubled.
+void AppendEnclosed(std::string* out, std::string_view text, char open, char close) {
+  out->push_back(open);
+  AppendDoubling(out, text, close);
+  out->push_back(close);
+}
+
+std::string Enclosed(std::string_view text, char open, char close) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  AppendEnclosed(&out, text, open, close);
+  return out;
+}
+
 bool Contains(std::string_view text, std::string_view fragment) {
   return text.find(fragment) != std::string_view::npos;
 }
@@ -57,32 +71,11 @@ bool IsNumberKind(ado::Value::Kind kind) {
 
 }  // namespace
 
-std::string DoubleQuoted(std::string_view name) {
-  std::string out;
-  out.reserve(name.size() + 2);
-  out.push_back('"');
-  AppendDoubling(&out, name, '"');
-  out.push_back('"');
-  return out;
-}
+std::string DoubleQuoted(std::string_view name) { return Enclosed(name, '"', '"'); }
 
-std::string Bracketed(std::string_view name) {
-  std::string out;
-  out.reserve(name.size() + 2);
-  out.push_back('[');
-  AppendDoubling(&out, name, ']');
-  out.push_back(']');
-  return out;
-}
+std::string Bracketed(std::string_view name) { return Enclosed(name, '[', ']'); }
 
-std::string Quoted(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  out.push_back('\'');
-  AppendDoubling(&out, text, '\'');
-  out.push_back('\'');
-  return out;
-}
+std::string Quoted(std::string_view text) { return Enclosed(text, '\'', '\''); }
 
 void DropLast(std::string* text, std::size_t count) {
   text->resize(text->size() > count ? text->size() - count : 0);
@@ -137,18 +130,8 @@ void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnTy
     *statement += value.AsBool() ? "'1', " : "'0', ";
     return;
   }
-  // Text and decimals are used where they stand; other kinds get their
-  // text form.
-  std::string formed;
-  std::string_view text;
-  if (value.kind() == ado::Value::Kind::kText) {
-    text = value.AsText();
-  } else if (value.kind() == ado::Value::Kind::kDecimal) {
-    text = value.AsDecimal().text;
-  } else {
-    formed = value.ToText();
-    text = formed;
-  }
+  std::string scratch;
+  const std::string_view text = value.TextView(&scratch);
   if (text.empty()) {
     *statement += "NULL, ";
   } else if (type == SqlColumnType::kNumeric && IsNumberKind(value.kind()) &&
@@ -156,9 +139,8 @@ void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnTy
     *statement += text;
     *statement += ", ";
   } else {
-    statement->push_back('\'');
-    AppendDoubling(statement, text, '\'');
-    *statement += "', ";
+    AppendEnclosed(statement, text, '\'', '\'');
+    *statement += ", ";
   }
 }
 

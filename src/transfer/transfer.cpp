@@ -303,14 +303,10 @@ bool CopyRowsToFoxpro(CopyRun& run, const std::string& table, std::int64_t last)
       run.column = j;
       run.Step(232, [&ui] { ui.DoEvents(); });
       run.Step(234, [&run] {
-        const ado::Value& value = run.records().Fields(run.column).Value();
-        // Text is copied over the previous value's buffer; other kinds
-        // (null among them) take their text form.
-        if (value.kind() == ado::Value::Kind::kText) {
-          run.value_text = value.AsText();
-        } else {
-          run.value_text = NullToDefault(value, ado::Value::Text("")).ToText();
-        }
+        // NullToDefault(value, "") has the value's own text form (a null's
+        // is empty); it is copied over the previous value's buffer.
+        std::string scratch;
+        run.value_text.assign(run.records().Fields(run.column).Value().TextView(&scratch));
       });
       run.Step(236, [&run] { AppendFoxproValue(&run.sql(), run.value_text); });
     }
