@@ -105,6 +105,7 @@ void Recordset::Attach(std::unique_ptr<Cursor> cursor, bool client_side) {
       EncodeRow(row, &packed);
       BufferRow(packed);
       ++count;
+      if (read_yield_) read_yield_();
     }
     if (!blocks_.empty()) blocks_.back().shrink_to_fit();
     record_count_ = count;

@@ -4,6 +4,7 @@
 #define QUILLOMAR_ADO_CONNECTION_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -90,6 +91,11 @@ class Recordset {
   // Wraps a provider cursor; `client_side` buffers every row now.
   void Attach(std::unique_ptr<Cursor> cursor, bool client_side);
 
+  // Called after every row that a client-side open reads, so that reading a
+  // large result can let the window repaint and take clicks. Kept across
+  // opens until replaced.
+  void SetReadYield(std::function<void()> yield) { read_yield_ = std::move(yield); }
+
   // Fields: count and access by position or name (case-insensitive).
   int FieldCount() const;
   Field Fields(int index) const;
@@ -120,6 +126,7 @@ class Recordset {
   std::vector<std::string> blocks_;
   std::size_t read_block_ = 0;
   std::size_t read_offset_ = 0;
+  std::function<void()> read_yield_;
   bool client_side_ = false;
   bool eof_ = true;
   std::int64_t record_count_ = -1;

@@ -1,5 +1,6 @@
 // Client-side record sets: every row buffered at open, read back in order
-// and unchanged, across buffer blocks and with rows larger than a block.
+// and unchanged, across buffer blocks and with rows larger than a block, with
+// a yield after each row read.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -64,6 +65,25 @@ TEST(ClientSideRecordset, EmptyResultIsAtEofWithCountZero) {
   EXPECT_TRUE(rs.IsEOF());
   EXPECT_EQ(rs.FieldCount(), 2);
   EXPECT_THROW(rs.Fields(0).Value(), Error);
+}
+
+// A client-side open yields after every row it reads (a long read keeps the
+// window alive); a streaming record set reads nothing at open and never
+// yields.
+TEST(ClientSideRecordset, YieldsOncePerRowReadAtOpen) {
+  std::vector<std::vector<Value>> rows;
+  for (int i = 0; i < 500; ++i) rows.push_back({Value::Int(i), Value::Text("r")});
+  for (bool client_side : {true, false}) {
+    Recordset rs;
+    int yields = 0;
+    rs.SetReadYield([&] { ++yields; });
+    rs.Attach(std::make_unique<ListCursor>(rows), client_side);
+    EXPECT_EQ(yields, client_side ? 500 : 0) << "client side " << client_side;
+    int read = 0;
+    for (; !rs.IsEOF(); rs.MoveNext()) ++read;
+    EXPECT_EQ(read, 500);
+    EXPECT_EQ(yields, client_side ? 500 : 0) << "reading the rows does not yield";
+  }
 }
 
 }  // namespace

@@ -27,6 +27,10 @@ class CopyRun {
     // stands at the failure, which is empty until the first CREATE TABLE is
     // built.
     trap_.WatchSql(&sql_);
+    // A client-side source reads all its rows when it opens; the window
+    // yields during that read as it does between rows, so that a large
+    // table does not freeze it before the first row is copied.
+    records_.SetReadYield([&ui = context.ui] { ui.DoEvents(); });
   }
 
   TransferContext& context() { return context_; }

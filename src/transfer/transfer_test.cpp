@@ -203,6 +203,25 @@ TEST_P(TransferTest, SqlToFoxproCopiesEveryRowAsMemos) {
   EXPECT_EQ(ui_.pointers, (std::vector<int>{ui::kBusyPointer, 0, 0}));
 }
 
+// The SQL side's rows are read whole when the source opens; the window is
+// served during that read, not only from the first row on.
+TEST_P(TransferTest, WindowIsServedWhileTheSqlRowsAreRead) {
+  const std::string table = UniqueName("sf_read");
+  MakeSqlOrders(table, 60);
+  list2_ = testing::VectorTableList({table});
+  list2_.Select(table);
+  long before_first_row = -1;
+  ui_.on_do_events = [this, &before_first_row] {
+    if (progress_.values.empty()) before_first_row = ui_.do_events;
+  };
+  RunSqlToFoxpro();
+  ui_.on_do_events = nullptr;
+  ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+  // One yield per row read, plus one per column while the table is created.
+  EXPECT_GE(before_first_row, 60);
+  EXPECT_EQ(FoxRows("SELECT * FROM [" + table + "]").size(), 60u);
+}
+
 TEST_P(TransferTest, CurrentEntryWithoutSelectionOpensAndClosesOnly) {
   list1_ = testing::VectorTableList({"a"});
   list2_ = testing::VectorTableList({"b"});
