@@ -1,6 +1,5 @@
 #include "ado/value.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -30,23 +29,16 @@ std::string ScaledText(std::int64_t amount, int scale) {
 }
 
 // Appends `value` with at least `width` digits; a negative value's minus
-// sign goes in front of the zeros. Dates and times are written this way for
-// every value a copy sends, so nothing here allocates beyond `out`.
+// sign goes in front of the zeros.
 void AppendPadded(std::string* out, int value, int width) {
-  // Widths are at most 4; the text is put together here and appended once.
-  char text[32];
-  std::size_t length = 0;
-  if (value < 0) text[length++] = '-';
+  if (value < 0) out->push_back('-');
   const long long wide = value;
-  const auto magnitude = static_cast<unsigned long long>(wide < 0 ? -wide : wide);
   char digits[24];
-  const char* end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
-  const auto count = static_cast<std::size_t>(end - digits);
-  for (std::size_t i = count; i < static_cast<std::size_t>(std::clamp(width, 0, 4)); ++i) {
-    text[length++] = '0';
-  }
-  for (std::size_t i = 0; i < count; ++i) text[length++] = digits[i];
-  out->append(text, length);
+  const char* end =
+      std::to_chars(digits, digits + sizeof digits, wide < 0 ? -wide : wide).ptr;
+  const auto count = static_cast<int>(end - digits);
+  if (count < width) out->append(static_cast<std::size_t>(width - count), '0');
+  out->append(digits, static_cast<std::size_t>(count));
 }
 
 void AppendDate(std::string* out, const Date& d) {
@@ -55,6 +47,20 @@ void AppendDate(std::string* out, const Date& d) {
   AppendPadded(out, d.month, 2);
   out->push_back('-');
   AppendPadded(out, d.day, 2);
+}
+
+void AppendDateTime(std::string* out, const DateTime& t) {
+  AppendDate(out, t.date);
+  out->push_back(' ');
+  AppendPadded(out, t.hour, 2);
+  out->push_back(':');
+  AppendPadded(out, t.minute, 2);
+  out->push_back(':');
+  AppendPadded(out, t.second, 2);
+  if (t.millisecond != 0) {
+    out->push_back('.');
+    AppendPadded(out, t.millisecond, 3);
+  }
 }
 
 }  // namespace
@@ -112,18 +118,7 @@ std::string DateText(const Date& d) {
 
 std::string DateTimeText(const DateTime& t) {
   std::string text;
-  text.reserve(23);
-  AppendDate(&text, t.date);
-  text.push_back(' ');
-  AppendPadded(&text, t.hour, 2);
-  text.push_back(':');
-  AppendPadded(&text, t.minute, 2);
-  text.push_back(':');
-  AppendPadded(&text, t.second, 2);
-  if (t.millisecond != 0) {
-    text.push_back('.');
-    AppendPadded(&text, t.millisecond, 3);
-  }
+  AppendDateTime(&text, t);
   return text;
 }
 
@@ -140,7 +135,18 @@ std::string_view Value::TextView(std::string* scratch) const {
     case Kind::kText: return AsText();
     case Kind::kBytes: return AsBytes();
     case Kind::kDecimal: return AsDecimal().text;
-    default: *scratch = ToText(); return *scratch;
+    default: AssignTextTo(scratch); return *scratch;
+  }
+}
+
+void Value::AssignTextTo(std::string* out) const {
+  switch (kind()) {
+    case Kind::kText: out->assign(AsText()); return;
+    case Kind::kBytes: out->assign(AsBytes()); return;
+    case Kind::kDecimal: out->assign(AsDecimal().text); return;
+    case Kind::kDate: out->clear(); AppendDate(out, AsDate()); return;
+    case Kind::kDateTime: out->clear(); AppendDateTime(out, AsDateTime()); return;
+    default: *out = ToText(); return;
   }
 }
 

@@ -87,6 +87,10 @@ class Value {
   // decimals) or formed in `scratch` (other kinds). Valid while both the
   // value and `scratch` are unchanged.
   std::string_view TextView(std::string* scratch) const;
+  // The same text form, written over what `out` held: its buffer is reused,
+  // so a copy that keeps one string for its values allocates only when a
+  // value outgrows it.
+  void AssignTextTo(std::string* out) const;
 
   // Makes this value the text `text`, reusing its own text buffer when it
   // holds text already: readers that fill one row after another then

@@ -44,6 +44,9 @@ TEST(ValueText, FormsAreLocaleIndependent) {
     EXPECT_EQ(c.value.ToText(), c.text) << c.text;
     std::string scratch;
     EXPECT_EQ(c.value.TextView(&scratch), c.text) << c.text;
+    std::string reused = "a longer text left over from the value before";
+    c.value.AssignTextTo(&reused);
+    EXPECT_EQ(reused, c.text) << c.text;
   }
 }
 

@@ -308,9 +308,8 @@ bool CopyRowsToFoxpro(CopyRun& run, const std::string& table, std::int64_t last)
       run.Step(232, [&ui] { ui.DoEvents(); });
       run.Step(234, [&run] {
         // NullToDefault(value, "") has the value's own text form (a null's
-        // is empty); it is copied over the previous value's buffer.
-        std::string scratch;
-        run.value_text.assign(run.records().Fields(run.column).Value().TextView(&scratch));
+        // is empty); it is written over the previous value's buffer.
+        run.records().Fields(run.column).Value().AssignTextTo(&run.value_text);
       });
       run.Step(236, [&run] { AppendFoxproValue(&run.sql(), run.value_text); });
     }
