@@ -34,6 +34,11 @@ const ProviderFactory* FindProvider(std::string_view name) {
   return it == Registry().end() ? nullptr : &it->second;
 }
 
+const Dialect& Session::dialect() const {
+  static const Dialect kAsWritten;
+  return kAsWritten;
+}
+
 Connection::~Connection() { Close(); }
 
 void Connection::Open(const std::string& connection_string) {

@@ -51,6 +51,10 @@ class Connection {
 
   bool IsOpen() const { return session_ != nullptr; }
 
+  // How the open session's database reads statements (see Dialect).
+  // Throws Error when closed.
+  const Dialect& dialect() { return session().dialect(); }
+
   // The open session, for Recordset::Open. Throws Error when closed.
   Session& session();
 

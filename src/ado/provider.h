@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ado/dialect.h"
 #include "ado/value.h"
 
 namespace ado {
@@ -57,6 +58,11 @@ class Session {
   // The tables schema (code 20): at least the columns TABLE_TYPE and
   // TABLE_NAME, one row per catalog object.
   virtual std::unique_ptr<Cursor> Tables() = 0;
+
+  // How the database behind the session reads the statements we build,
+  // found out when the session opened. The default: the statements as
+  // written, no backslash escapes.
+  virtual const Dialect& dialect() const;
 };
 
 // Opens a session from the full connection string. Throws ado::Error.

@@ -9,6 +9,7 @@
 
 #include "ado/error.h"
 #include "ado/odbc/odbc_cursor.h"
+#include "ado/odbc/odbc_dialect.h"
 #include "ado/odbc/odbc_handles.h"
 
 namespace ado::odbc {
@@ -82,9 +83,12 @@ void ReadResultsInPieces(SQLHDBC dbc) {
 
 class OdbcSession : public Session {
  public:
-  explicit OdbcSession(const std::string& name) : link_(std::make_shared<Link>(name)) {
+  explicit OdbcSession(const std::string& name)
+      : link_(std::make_shared<Link>(name)), dialect_(DetectDialect(link_)) {
     ReadResultsInPieces(link_->dbc());
   }
+
+  const Dialect& dialect() const override { return dialect_; }
 
   // Statements that return no cursor to the caller all run on one statement
   // handle, closed after each: a copy sends one statement per row, and a new
@@ -165,6 +169,7 @@ class OdbcSession : public Session {
   }
 
   std::shared_ptr<Link> link_;
+  Dialect dialect_;
   std::unique_ptr<Statement> executor_;  // for Execute; made at first use
 };
 

@@ -1,0 +1,80 @@
+#include "ado/dialect.h"
+
+namespace ado {
+namespace {
+
+// Appends `text` with every `special` character written twice, in runs:
+// values are mostly free of them and this runs for every value of a copy.
+void AppendDoubling(std::string* out, std::string_view text, std::string_view special) {
+  std::size_t start = 0;
+  for (std::size_t at = text.find_first_of(special); at != std::string_view::npos;
+       at = text.find_first_of(special, start)) {
+    out->append(text.substr(start, at + 1 - start));
+    out->push_back(text[at]);
+    start = at + 1;
+  }
+  out->append(text.substr(start));
+}
+
+std::string DoubleQuotedName(std::string_view name) {
+  std::string quoted = "\"";
+  AppendDoubling(&quoted, name, "\"");
+  quoted += '"';
+  return quoted;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Dialect::Family Dialect::FamilyOfDbmsName(std::string_view dbms_name) {
+  if (StartsWithNoCase(dbms_name, "mariadb") || StartsWithNoCase(dbms_name, "mysql")) {
+    return Family::kMariaDb;
+  }
+  if (StartsWithNoCase(dbms_name, "sql anywhere") ||
+      StartsWithNoCase(dbms_name, "adaptive server anywhere")) {
+    return Family::kSqlAnywhere;
+  }
+  return Family::kStandard;
+}
+
+std::string_view Dialect::TextColumnType() const {
+  return family_ == Family::kMariaDb ? " LONGTEXT" : " TEXT";
+}
+
+std::string_view Dialect::NumericColumnType() const {
+  return family_ == Family::kMariaDb ? " DECIMAL(19,4)" : " NUMERIC";
+}
+
+std::string_view Dialect::BitColumnType() const {
+  return family_ == Family::kSqlAnywhere ? " BIT NULL" : " BIT";
+}
+
+std::string_view Dialect::BitLiteral(bool value) const {
+  if (family_ == Family::kMariaDb) return value ? "1" : "0";
+  return value ? "'1'" : "'0'";
+}
+
+void Dialect::AppendStringLiteral(std::string* out, std::string_view text) const {
+  out->push_back('\'');
+  AppendDoubling(out, text, backslash_escapes_ ? std::string_view("'\\") : "'");
+  out->push_back('\'');
+}
+
+std::string Dialect::RenameStatement(std::string_view old_name, std::string_view new_name) const {
+  const char* verb = family_ == Family::kSqlAnywhere ? " RENAME " : " RENAME TO ";
+  std::string statement = "ALTER TABLE " + DoubleQuotedName(old_name) + verb +
+                          DoubleQuotedName(new_name);
+  if (family_ == Family::kSqlAnywhere) statement += ';';
+  return statement;
+}
+
+}  // namespace ado
