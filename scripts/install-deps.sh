@@ -8,7 +8,7 @@ packages=(cmake g++ make qt6-base-dev unixodbc-dev unixodbc libsqliteodbc fonts-
 if [ "$purpose" = test ]; then
   packages+=(odbc-postgresql odbc-mariadb mariadb-server postgresql xvfb xauth xdotool imagemagick
              python3-dbf python3-dbfread python3-xlib libdbd-xbase-perl clang libclang-rt-14-dev
-             libbenchmark-dev sqlite3)
+             libbenchmark-dev sqlite3 locales)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -6,12 +6,17 @@
 #
 #   QUILLOMAR_DSN_SQLITE   data source on a SQLite database file (WAL, FULL sync)
 #   QUILLOMAR_DSN_PG       data source on the PostgreSQL cluster
-#   QUILLOMAR_DSN_MARIA    data source on the MariaDB server (ANSI_QUOTES)
+#   QUILLOMAR_DSN_MARIA    data source on the MariaDB server as a user writes it
+#                          (default sql_mode, no InitStmt)
+#   QUILLOMAR_DSN_MARIA_ANSI   the same with ANSI_QUOTES set by InitStmt
+#   QUILLOMAR_DSN_MARIA_NOBS   the same with NO_BACKSLASH_ESCAPES set by InitStmt
 #   QUILLOMAR_DSN_PG_DOWN  data source on a PostgreSQL socket where no server runs
 #   QUILLOMAR_DSN_NODRIVER data source whose driver library does not exist
 #   QUILLOMAR_PG_LOG       PostgreSQL server log (log_statement=all)
 #   QUILLOMAR_MARIA_LOG    MariaDB general query log
 #   QUILLOMAR_TEST_DIR     the temporary folder
+#   QUILLOMAR_LOCPATH      locale folder holding de_DE.UTF-8 (decimal comma), for
+#                          tests that set LOCPATH to it
 #   ODBCSYSINI ODBCINI LANG XDG_RUNTIME_DIR
 #
 # A trap stops both servers and removes the folder when the sourcing shell
@@ -156,7 +161,22 @@ Socket=$dir/maria/sock
 Database=quillomar
 User=root
 Charset=utf8mb4
+
+[QuillomarTestMariaAnsi]
+Driver=MariaDB Unicode
+Socket=$dir/maria/sock
+Database=quillomar
+User=root
+Charset=utf8mb4
 InitStmt=SET SESSION sql_mode = CONCAT(@@sql_mode, ',ANSI_QUOTES')
+
+[QuillomarTestMariaNoBs]
+Driver=MariaDB Unicode
+Socket=$dir/maria/sock
+Database=quillomar
+User=root
+Charset=utf8mb4
+InitStmt=SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')
 
 [QuillomarTestPgDown]
 Driver=PostgreSQL Unicode
@@ -170,6 +190,21 @@ Driver=Missing Driver
 Database=$dir/sqlite/never.db
 EOF
   mkdir -p "$dir/pg-down"
+}
+
+# A German locale (decimal comma) in the test folder: tests that check that
+# numbers keep their "." whatever the user's locale set LOCPATH to it.
+# localedef exits 1 on mere warnings, so the result is checked instead.
+quillomar_env_make_locale() {
+  local dir=$1/locale
+  mkdir -p "$dir"
+  localedef -i de_DE -f UTF-8 "$dir/de_DE.UTF-8" >/dev/null 2>&1 || true
+  if [ -f "$dir/de_DE.UTF-8/LC_NUMERIC" ]; then
+    QUILLOMAR_LOCPATH=$dir
+  else
+    quillomar_env_log "could not make the de_DE.UTF-8 locale"
+    return 1
+  fi
 }
 
 quillomar_env_start() {
@@ -197,12 +232,16 @@ quillomar_env_start() {
   export ODBCSYSINI=$QUILLOMAR_TEST_DIR/odbc
   export ODBCINI=$QUILLOMAR_TEST_DIR/odbc/odbc.ini
 
+  quillomar_env_make_locale "$QUILLOMAR_TEST_DIR" || return 1
+  export QUILLOMAR_LOCPATH
   quillomar_env_start_pg "$QUILLOMAR_TEST_DIR" || return 1
   quillomar_env_start_maria "$QUILLOMAR_TEST_DIR" || return 1
   export QUILLOMAR_PG_LOG QUILLOMAR_MARIA_LOG
   export QUILLOMAR_DSN_SQLITE=QuillomarTestSqlite
   export QUILLOMAR_DSN_PG=QuillomarTestPg
   export QUILLOMAR_DSN_MARIA=QuillomarTestMaria
+  export QUILLOMAR_DSN_MARIA_ANSI=QuillomarTestMariaAnsi
+  export QUILLOMAR_DSN_MARIA_NOBS=QuillomarTestMariaNoBs
   export QUILLOMAR_DSN_PG_DOWN=QuillomarTestPgDown
   export QUILLOMAR_DSN_NODRIVER=QuillomarTestNoDriver
   quillomar_env_log "ready in $QUILLOMAR_TEST_DIR"

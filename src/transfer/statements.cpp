@@ -84,12 +84,9 @@ void DropLast(std::string* text, std::size_t count) {
 // ---- FoxPro to SQL ----
 
 SqlColumnType SqlColumnTypeFor(std::string_view lower_type_name) {
-  if (Contains(lower_type_name, "varwchar")) return SqlColumnType::kText;
-  if (Contains(lower_type_name, "longvar")) return SqlColumnType::kText;
-  if (Contains(lower_type_name, "int")) return SqlColumnType::kNumeric;
-  if (Contains(lower_type_name, "currency")) return SqlColumnType::kNumeric;
-  if (Contains(lower_type_name, "date")) return SqlColumnType::kText;
-  if (Contains(lower_type_name, "bool")) return SqlColumnType::kBit;
+  for (const SqlColumnTest& test : kSqlColumnTests) {
+    if (Contains(lower_type_name, test.fragment)) return test.type;
+  }
   return SqlColumnType::kText;
 }
 
@@ -105,13 +102,15 @@ std::string SqlCreateHead(std::string_view table) {
   return "CREATE TABLE " + DoubleQuoted(table) + "(";
 }
 
-void AppendSqlColumn(std::string* statement, std::string_view column, SqlColumnType type) {
-  *statement += DoubleQuoted(column);
+void AppendSqlColumn(std::string* statement, std::string_view column, SqlColumnType type,
+                     const ado::Dialect& dialect) {
+  AppendEnclosed(statement, column, '"', '"');
   switch (type) {
-    case SqlColumnType::kText: *statement += " TEXT,"; break;
-    case SqlColumnType::kNumeric: *statement += " NUMERIC,"; break;
-    case SqlColumnType::kBit: *statement += " BIT,"; break;
+    case SqlColumnType::kText: *statement += dialect.TextColumnType(); break;
+    case SqlColumnType::kNumeric: *statement += dialect.NumericColumnType(); break;
+    case SqlColumnType::kBit: *statement += dialect.BitColumnType(); break;
   }
+  *statement += ',';
 }
 
 void FinishSqlCreate(std::string* statement) {
@@ -123,24 +122,40 @@ std::string SqlInsertHead(std::string_view table) {
   return "INSERT INTO " + DoubleQuoted(table) + " VALUES(";
 }
 
-void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnType type) {
+void AppendSqlNull(std::string* statement) { *statement += "NULL, "; }
+
+void AppendSqlNumber(std::string* statement, const ado::Value& value, std::string_view text,
+                     const ado::Dialect& dialect) {
+  if (IsNumberKind(value.kind()) && IsPlainNumber(text)) {
+    *statement += text;
+  } else {
+    dialect.AppendStringLiteral(statement, text);
+  }
+  *statement += ", ";
+}
+
+void AppendSqlText(std::string* statement, const ado::Value& value, std::string_view text,
+                   SqlColumnType type, const ado::Dialect& dialect) {
   if (type == SqlColumnType::kBit && value.kind() == ado::Value::Kind::kBool) {
     // Only a logical value in a column made from a logical field becomes a
     // bit; text that happens to read True or False stays text.
-    *statement += value.AsBool() ? "'1', " : "'0', ";
-    return;
+    *statement += dialect.BitLiteral(value.AsBool());
+  } else {
+    dialect.AppendStringLiteral(statement, text);
   }
+  *statement += ", ";
+}
+
+void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnType type,
+                    const ado::Dialect& dialect) {
   std::string scratch;
   const std::string_view text = value.TextView(&scratch);
   if (text.empty()) {
-    *statement += "NULL, ";
-  } else if (type == SqlColumnType::kNumeric && IsNumberKind(value.kind()) &&
-             IsPlainNumber(text)) {
-    *statement += text;
-    *statement += ", ";
+    AppendSqlNull(statement);
+  } else if (type == SqlColumnType::kNumeric) {
+    AppendSqlNumber(statement, value, text, dialect);
   } else {
-    AppendEnclosed(statement, text, '\'', '\'');
-    *statement += ", ";
+    AppendSqlText(statement, value, text, type, dialect);
   }
 }
 
@@ -152,10 +167,10 @@ void FinishSqlInsert(std::string* statement) {
 // ---- SQL to FoxPro ----
 
 FoxproColumnType FoxproColumnTypeFor(std::string_view lower_type_name) {
-  // "char", "decimal", "single" and "int" are tested first; none of them
-  // occurs in "adlongvarbinary", so the order does not change the result.
-  return Contains(lower_type_name, "adlongvarbinary") ? FoxproColumnType::kBlob
-                                                      : FoxproColumnType::kMemo;
+  for (const FoxproColumnTest& test : kFoxproColumnTests) {
+    if (Contains(lower_type_name, test.fragment)) return test.type;
+  }
+  return FoxproColumnType::kMemo;
 }
 
 std::string FoxproColumnName(std::string_view field_name) {
@@ -202,6 +217,25 @@ void AppendFoxproValue(std::string* statement, std::string_view value_text) {
   *statement += "', '";
 }
 
+void CloseFoxproQuote(std::string* statement) { DropLast(statement, 1); }
+
+void AppendFoxproBare(std::string* statement, std::string_view bare) {
+  *statement += bare;
+  *statement += ", '";
+}
+
+bool IsFoxproBinaryLiteral(FoxproColumnType type, const ado::Value& value) {
+  return type == FoxproColumnType::kBlob && value.kind() == ado::Value::Kind::kBytes &&
+         !value.AsBytes().empty();
+}
+
+void AppendFoxproBinaryLiteral(std::string* out, std::string_view value_text) {
+  // The text form is "0x" and the digits; FoxPro's literal is "0h" and the
+  // same digits.
+  *out += "0h";
+  *out += value_text.substr(value_text.size() >= 2 ? 2 : value_text.size());
+}
+
 void FinishFoxproInsert(std::string* statement) {
   DropLast(statement, 3);
   *statement += ")";
@@ -209,11 +243,12 @@ void FinishFoxproInsert(std::string* statement) {
 
 // ---- Whole statements ----
 
-std::string BuildSqlCreate(std::string_view table, const std::vector<SourceColumn>& columns) {
+std::string BuildSqlCreate(std::string_view table, const std::vector<SourceColumn>& columns,
+                           const ado::Dialect& dialect) {
   std::string statement = SqlCreateHead(table);
   for (const SourceColumn& column : columns) {
     AppendSqlColumn(&statement, column.name,
-                    SqlColumnTypeFor(LowerCase(AdoTypeName(column.type_code))));
+                    SqlColumnTypeFor(LowerCase(AdoTypeName(column.type_code))), dialect);
   }
   FinishSqlCreate(&statement);
   return statement;
@@ -230,11 +265,11 @@ std::string BuildFoxproCreate(std::string_view table, const std::vector<SourceCo
 }
 
 std::string BuildSqlInsert(std::string_view table, const std::vector<SqlColumnType>& types,
-                           const std::vector<ado::Value>& row) {
+                           const std::vector<ado::Value>& row, const ado::Dialect& dialect) {
   std::string statement = SqlInsertHead(table);
   for (std::size_t j = 0; j < row.size(); ++j) {
     SqlColumnType type = j < types.size() ? types[j] : SqlColumnType::kText;
-    AppendSqlValue(&statement, NullToDefault(row[j], ado::Value::Text("")), type);
+    AppendSqlValue(&statement, NullToDefault(row[j], ado::Value::Text("")), type, dialect);
   }
   FinishSqlInsert(&statement);
   return statement;

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ado/dialect.h"
 #include "ado/value.h"
 
 namespace transfer {
@@ -47,20 +48,44 @@ std::string FoxproSelectStatement(std::string_view table);
 
 // "CREATE TABLE \"t\"(".
 std::string SqlCreateHead(std::string_view table);
-// Appends "\"column\" TEXT," (or NUMERIC, BIT); the name is used unchanged
-// apart from doubling `"`.
-void AppendSqlColumn(std::string* statement, std::string_view column, SqlColumnType type);
+// The type tests of SqlColumnTypeFor, in the order they are made: the first
+// whose fragment occurs in the lower-cased type name decides.
+struct SqlColumnTest {
+  std::string_view fragment;
+  SqlColumnType type;
+};
+inline constexpr SqlColumnTest kSqlColumnTests[] = {
+    {"varwchar", SqlColumnType::kText}, {"longvar", SqlColumnType::kText},
+    {"int", SqlColumnType::kNumeric},   {"currency", SqlColumnType::kNumeric},
+    {"date", SqlColumnType::kText},     {"bool", SqlColumnType::kBit},
+};
+
+// Appends "\"column\" TEXT," (or NUMERIC, BIT, each as `dialect` names
+// it); the name is used unchanged apart from doubling `"`.
+void AppendSqlColumn(std::string* statement, std::string_view column, SqlColumnType type,
+                     const ado::Dialect& dialect);
 // Replaces the trailing comma by ")".
 void FinishSqlCreate(std::string* statement);
 
 // "INSERT INTO \"t\" VALUES(".
 std::string SqlInsertHead(std::string_view table);
-// Appends one value and ", ". `value` is the field's value after
-// NullToDefault. Empty text (null included) gives NULL; a logical value in a
-// BIT column gives '1' or '0'; a number in a NUMERIC column is written bare;
-// everything else is a quoted literal, so a value can never end the
-// statement.
-void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnType type);
+// The pieces of one value, each followed by ", ". `value` is the field's
+// value after NullToDefault and `text` its text form.
+// "NULL, ": for empty text, null included.
+void AppendSqlNull(std::string* statement);
+// A value of a NUMERIC column: a number written bare, anything else quoted.
+void AppendSqlNumber(std::string* statement, const ado::Value& value, std::string_view text,
+                     const ado::Dialect& dialect);
+// A value of a TEXT or BIT column: a logical value in a BIT column as the
+// dialect's bit literal; everything else a quoted literal (apostrophes and,
+// where the database reads escapes, backslashes doubled), so a value can
+// never end the statement or arrive changed.
+void AppendSqlText(std::string* statement, const ado::Value& value, std::string_view text,
+                   SqlColumnType type, const ado::Dialect& dialect);
+// One whole value: NULL for empty text, else AppendSqlNumber for NUMERIC
+// columns and AppendSqlText for the others.
+void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnType type,
+                    const ado::Dialect& dialect);
 // Replaces the trailing ", " by ")".
 void FinishSqlInsert(std::string* statement);
 
@@ -69,9 +94,23 @@ void FinishSqlInsert(std::string* statement);
 // Column types created on the FoxPro side: memo, or BLOB for long binary.
 enum class FoxproColumnType { kMemo, kBlob };
 
-// The column type for a lower-cased type name: "adlongvarbinary" is BLOB,
-// every other name (tests "char", "decimal", "single", "int" come first and
-// cannot match it) is memo.
+// The type tests of FoxproColumnTypeFor, in the order they are made: the
+// first whose fragment occurs in the lower-cased type name decides; no match
+// is memo. Only "adlongvarbinary" gives BLOB, and none of the tests before
+// it can match that name.
+struct FoxproColumnTest {
+  std::string_view fragment;
+  FoxproColumnType type;
+};
+inline constexpr FoxproColumnTest kFoxproColumnTests[] = {
+    {"char", FoxproColumnType::kMemo},     {"decimal", FoxproColumnType::kMemo},
+    {"single", FoxproColumnType::kMemo},   {"int", FoxproColumnType::kMemo},
+    {"adlongvarbinary", FoxproColumnType::kBlob}, {"longvar", FoxproColumnType::kMemo},
+    {"numeric", FoxproColumnType::kMemo},  {"date", FoxproColumnType::kMemo},
+    {"timestamp", FoxproColumnType::kMemo}, {"double", FoxproColumnType::kMemo},
+};
+
+// The column type for a lower-cased type name, by kFoxproColumnTests.
 FoxproColumnType FoxproColumnTypeFor(std::string_view lower_type_name);
 
 // The FoxPro column name of a source field: every blank and "/" become "_".
@@ -96,6 +135,16 @@ std::string FoxproInsertHead(std::string_view table);
 // empty text closes nothing and writes "NULL, '" instead. Line breaks are
 // kept.
 void AppendFoxproValue(std::string* statement, std::string_view value_text);
+// The bare pieces: removes the apostrophe opened for this value, then
+// appends `bare` ("NULL", or a binary literal "0h00FF") and ", '".
+void CloseFoxproQuote(std::string* statement);
+void AppendFoxproBare(std::string* statement, std::string_view bare);
+// True when `value` goes into a BLOB column as FoxPro's binary literal: a
+// binary value with at least one byte.
+bool IsFoxproBinaryLiteral(FoxproColumnType type, const ado::Value& value);
+// Appends FoxPro's binary literal of `value_text`, a binary value's text
+// form "0x00FF": "0h00FF".
+void AppendFoxproBinaryLiteral(std::string* out, std::string_view value_text);
 // Replaces the trailing ", '" by ")".
 void FinishFoxproInsert(std::string* statement);
 
@@ -107,13 +156,15 @@ struct SourceColumn {
 };
 
 // The CREATE TABLE of each direction for the given source columns.
-std::string BuildSqlCreate(std::string_view table, const std::vector<SourceColumn>& columns);
+std::string BuildSqlCreate(std::string_view table, const std::vector<SourceColumn>& columns,
+                           const ado::Dialect& dialect = ado::Dialect());
 std::string BuildFoxproCreate(std::string_view table, const std::vector<SourceColumn>& columns);
 
 // One row's INSERT of each direction; `types` and `row` hold one entry per
 // column (SQL side) and `row` one value per column (FoxPro side).
 std::string BuildSqlInsert(std::string_view table, const std::vector<SqlColumnType>& types,
-                           const std::vector<ado::Value>& row);
+                           const std::vector<ado::Value>& row,
+                           const ado::Dialect& dialect = ado::Dialect());
 std::string BuildFoxproInsert(std::string_view table, const std::vector<ado::Value>& row);
 
 }  // namespace transfer

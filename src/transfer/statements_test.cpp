@@ -198,3 +198,38 @@ TEST(Statements, ShortStatementsNeverUnderflow) {
 
 }  // namespace
 }  // namespace transfer
+
+namespace transfer {
+namespace {
+
+// Each database's reading of the same table and row: column types, bit
+// literals, and backslashes doubled only where literals take escapes.
+TEST(FoxproToSqlStatements, FollowTheDialect) {
+  using Family = ado::Dialect::Family;
+  const std::vector<SourceColumn> columns = {{"id", 3}, {"name", 129}, {"paid", 11}};
+  const std::vector<ado::Value> row = {V::Int(7), V::Text("C:\\new\\ 'x'"), V::Bool(true)};
+  struct Case {
+    ado::Dialect dialect;
+    const char* create;
+    const char* insert;
+  } cases[] = {
+      {ado::Dialect(), "CREATE TABLE \"t\"(\"id\" NUMERIC,\"name\" TEXT,\"paid\" BIT)",
+       "INSERT INTO \"t\" VALUES(7, 'C:\\new\\ ''x''', '1')"},
+      {ado::Dialect(Family::kMariaDb, true),
+       "CREATE TABLE \"t\"(\"id\" DECIMAL(19,4),\"name\" LONGTEXT,\"paid\" BIT)",
+       "INSERT INTO \"t\" VALUES(7, 'C:\\\\new\\\\ ''x''', 1)"},
+      {ado::Dialect(Family::kMariaDb, false),
+       "CREATE TABLE \"t\"(\"id\" DECIMAL(19,4),\"name\" LONGTEXT,\"paid\" BIT)",
+       "INSERT INTO \"t\" VALUES(7, 'C:\\new\\ ''x''', 1)"},
+      {ado::Dialect(Family::kSqlAnywhere, true),
+       "CREATE TABLE \"t\"(\"id\" NUMERIC,\"name\" TEXT,\"paid\" BIT NULL)",
+       "INSERT INTO \"t\" VALUES(7, 'C:\\\\new\\\\ ''x''', '1')"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BuildSqlCreate("t", columns, c.dialect), c.create);
+    EXPECT_EQ(BuildSqlInsert("t", {kNumeric, kText, kBit}, row, c.dialect), c.insert);
+  }
+}
+
+}  // namespace
+}  // namespace transfer

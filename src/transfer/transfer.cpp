@@ -1,6 +1,8 @@
 #include "transfer/transfer.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <functional>
 #include <vector>
 
@@ -48,6 +50,10 @@ class CopyRun {
   int column = 0;
   ado::Value value;
   std::string value_text;
+  std::string_view value_view;
+  // How the SQL side reads statements; found when its connection opened (the
+  // statements' own rules when it did not open).
+  ado::Dialect sql_dialect;
 
   // Runs a numbered step under the trap; false when it failed (reported).
   template <typename Body>
@@ -98,6 +104,7 @@ void OpenSybase(CopyRun& run, int first_line, int cursor_location) {
   run.Step(first_line, [&] { sybase.SetCursorLocation(cursor_location); });
   run.Step(first_line + 2, [&] { sybase.SetProvider("MSDASQL"); });
   run.Step(first_line + 4, [&] { sybase.Open(db::SybaseConnectionString(fields)); });
+  if (sybase.IsOpen()) run.sql_dialect = sybase.dialect();
 }
 
 // Opens the FoxPro side: the container of Text1 or the folder of Text2.
@@ -131,16 +138,6 @@ int AskOverwrite(CopyRun& run, const db::TableList& target, const std::string& t
     });
   }
   return answer;
-}
-
-// Drops the old target table after a Yes and removes `entry` from the
-// target list, but only when the DROP succeeded: a table that is still there
-// keeps its entry.
-void DropOldTable(CopyRun& run, ado::Connection& target, const std::string& drop_statement,
-                  db::TableList& list, const std::string& entry, int line) {
-  if (run.Step(line, [&] { target.Execute(drop_statement); })) {
-    run.Step(line + 2, [&] { ListRemoveItem(list, entry); });
-  }
 }
 
 // Adds `entry` to the target list when the target table exists after the
@@ -181,7 +178,64 @@ void CloseConnections(CopyRun& run, int foxpro_line, int sybase_line) {
   run.Step(sybase_line, [&] { run.sybase().Close(); });
 }
 
+// Opens the source of one table (line 146) and, after a Yes to the overwrite
+// question, only then drops the old target table (142) and its list entry
+// (144): a source that cannot be read leaves the old table in place, and a
+// table whose DROP failed is skipped rather than filled on top of the old
+// rows. Returns false when the table is to be skipped.
+bool OpenSourceAndReplace(CopyRun& run, int answer, const std::function<void()>& open_source,
+                          ado::Connection& target, const std::string& drop_statement,
+                          db::TableList& list, const std::string& entry, int close_line) {
+  const bool opened = run.Step(146, open_source);
+  if (answer != ui::kAnswerYes) return true;  // 140
+  if (!opened) return false;
+  if (!run.Step(142, [&] { target.Execute(drop_statement); })) {
+    run.Step(close_line, [&] { run.records().Close(); });
+    return false;
+  }
+  run.Step(144, [&] { ListRemoveItem(list, entry); });
+  return true;
+}
+
 // ---- FoxPro to SQL ----
+
+// The lines of the column type tests (kSqlColumnTests, in order), of their
+// appends, and of recording a numeric position (0: not numeric).
+struct SqlColumnLines {
+  int test;
+  int append;
+  int numeric;
+};
+constexpr SqlColumnLines kSqlColumnLines[] = {{160, 162, 0},   {164, 166, 0}, {168, 170, 172},
+                                              {174, 176, 178}, {180, 182, 0}, {184, 186, 0}};
+static_assert(std::size(kSqlColumnLines) == std::size(kSqlColumnTests));
+
+// Lines 160 to 188: appends one column definition by the first type test
+// that matches `type_name`, and records its type in `types`.
+void AppendSqlColumnStep(CopyRun& run, const std::string& column, const std::string& type_name,
+                         std::vector<SqlColumnType>* types) {
+  for (std::size_t t = 0; t < std::size(kSqlColumnTests); ++t) {
+    const SqlColumnTest& test = kSqlColumnTests[t];
+    const SqlColumnLines& lines = kSqlColumnLines[t];
+    if (!run.Test(lines.test, [&] { return type_name.find(test.fragment) != std::string::npos; })) {
+      continue;
+    }
+    run.Step(lines.append,
+             [&] { AppendSqlColumn(&run.sql(), column, test.type, run.sql_dialect); });
+    // The column's type is recorded with its definition; a numeric one also
+    // on the line that records numeric positions.
+    if (lines.numeric != 0) {
+      run.Step(lines.numeric, [&] { types->push_back(test.type); });
+    } else {
+      types->push_back(test.type);
+    }
+    return;
+  }
+  run.Step(188, [&] {
+    AppendSqlColumn(&run.sql(), column, SqlColumnType::kText, run.sql_dialect);
+  });
+  types->push_back(SqlColumnType::kText);
+}
 
 // Lines 148 to 198: builds and runs CREATE TABLE on the SQL side; fills
 // `types` with each column's type. True when the CREATE succeeded.
@@ -197,14 +251,51 @@ bool CreateSqlTable(CopyRun& run, const std::string& table, std::vector<SqlColum
     run.Step(156, [&] { column = records.Fields(j).name(); });
     std::string type_name;
     run.Step(158, [&] { type_name = LowerCase(AdoTypeName(records.Fields(j).Type())); });
-    run.Step(160, [&] {
-      SqlColumnType type = SqlColumnTypeFor(type_name);
-      AppendSqlColumn(&run.sql(), column, type);
-      types->push_back(type);
+    AppendSqlColumnStep(run, column, type_name, types);
+  }
+  run.Step(192, [&] { DropLast(&run.sql(), 1); });
+  run.Step(194, [&] { run.sql() += ')'; });
+  return run.Step(198, [&] { run.sybase().Execute(run.statement()); });
+}
+
+// The three ways a value is appended, each with its own lines: a NUMERIC
+// column, another column of a table that has NUMERIC columns, and a column
+// of a table without them.
+struct SqlValueLines {
+  int empty_test;
+  int null_append;
+  int value_append;
+};
+constexpr SqlValueLines kNumericValueLines{232, 236, 238};
+constexpr SqlValueLines kOtherValueLines{242, 246, 250};
+constexpr SqlValueLines kNoNumericValueLines{252, 256, 260};
+
+// Lines 226 to 260: one value of the current row, appended to the INSERT.
+void AppendSqlValueSteps(CopyRun& run, SqlColumnType type, bool table_has_numeric) {
+  // A value that cannot be read is reported and written as NULL.
+  if (!run.Step(226, [&run] {
+        AssignNullToDefault(&run.value, run.records().Fields(run.column).Value(),
+                            ado::Value::Text(""));
+        run.value_view = run.value.TextView(&run.value_text);
+      })) {
+    run.value = ado::Value::Text("");
+    run.value_view = std::string_view();
+  }
+  const bool numeric = type == SqlColumnType::kNumeric;  // 228, 230
+  const SqlValueLines& lines =
+      numeric ? kNumericValueLines : table_has_numeric ? kOtherValueLines : kNoNumericValueLines;
+  if (run.Test(lines.empty_test, [&run] { return run.value_view.empty(); })) {
+    run.Step(lines.null_append, [&run] { AppendSqlNull(&run.sql()); });
+  } else if (numeric) {
+    run.Step(lines.value_append, [&run] {
+      AppendSqlNumber(&run.sql(), run.value, run.value_view, run.sql_dialect);
+    });
+  } else {
+    // The apostrophes (and escapes) are doubled as the literal is appended.
+    run.Step(lines.value_append, [&run, type] {
+      AppendSqlText(&run.sql(), run.value, run.value_view, type, run.sql_dialect);
     });
   }
-  run.Step(192, [&] { FinishSqlCreate(&run.sql()); });
-  return run.Step(198, [&] { run.sybase().Execute(run.statement()); });
 }
 
 // Lines 210 to 276: one INSERT per row. True when at least one succeeded.
@@ -215,6 +306,10 @@ bool CopyRowsToSybase(CopyRun& run, const std::string& table,
   // Every row's statement starts the same; it is copied into the statement
   // buffer, which keeps its size from row to row.
   const std::string insert_head = SqlInsertHead(table);
+  bool table_has_numeric = false;
+  run.Step(210, [&] {
+    for (SqlColumnType type : types) table_has_numeric |= type == SqlColumnType::kNumeric;
+  });
   bool inserted = false;
   for (std::int64_t r = 0; r <= last; ++r) {
     run.Step(214, [&] { ui.DoEvents(); });
@@ -224,16 +319,13 @@ bool CopyRowsToSybase(CopyRun& run, const std::string& table,
     for (int j = 0; j < fields; ++j) {
       run.column = j;
       run.Step(224, [&ui] { ui.DoEvents(); });
-      run.Step(226, [&run] {
-        AssignNullToDefault(&run.value, run.records().Fields(run.column).Value(),
-                            ado::Value::Text(""));
-      });
       // A column whose definition failed is written as text.
       auto position = static_cast<std::size_t>(j);
       SqlColumnType type = position < types.size() ? types[position] : SqlColumnType::kText;
-      run.Step(232, [&run, type] { AppendSqlValue(&run.sql(), run.value, type); });
+      AppendSqlValueSteps(run, type, table_has_numeric);
     }
-    run.Step(264, [&] { FinishSqlInsert(&run.sql()); });
+    run.Step(264, [&] { DropLast(&run.sql(), 2); });
+    run.Step(266, [&] { run.sql() += ')'; });
     if (run.Step(274, [&] { run.sybase().Execute(run.statement()); })) inserted = true;
     run.Step(276, [&] { records.MoveNext(); });
   }
@@ -250,10 +342,11 @@ void CopyTableToSybase(CopyRun& run, int index) {
   run.Step(130, [&] { table = c.list1.List(index); });
   const int answer = AskOverwrite(run, c.list2, table, 132);
   if (answer == ui::kAnswerNo) return;  // 138
-  if (answer == ui::kAnswerYes) {       // 140
-    DropOldTable(run, run.sybase(), SqlDropStatement(table), c.list2, LowerCase(table), 142);
+  if (!OpenSourceAndReplace(
+          run, answer, [&] { records.Open(FoxproSelectStatement(table), run.foxpro(), 3, 3); },
+          run.sybase(), SqlDropStatement(table), c.list2, LowerCase(table), 282)) {
+    return;
   }
-  run.Step(146, [&] { records.Open(FoxproSelectStatement(table), run.foxpro(), 3, 3); });
   TableOutcome outcome;
   std::vector<SqlColumnType> types;
   outcome.created = CreateSqlTable(run, table, &types);
@@ -270,30 +363,82 @@ void CopyTableToSybase(CopyRun& run, int index) {
 
 // ---- SQL to FoxPro ----
 
-// Lines 148 to 212: builds and runs CREATE TABLE on the FoxPro side. True
-// when the CREATE succeeded.
-bool CreateFoxproTable(CopyRun& run, const std::string& table) {
+// Lines 162 to 202: appends one column definition by the first type test
+// (kFoxproColumnTests; test n on line 162 + 4n, its append on the next line)
+// that matches `type_name`, and records its type in `types`.
+void AppendFoxproColumnStep(CopyRun& run, const std::string& column,
+                            const std::string& type_name, std::vector<FoxproColumnType>* types) {
+  int line = 162;
+  for (const FoxproColumnTest& test : kFoxproColumnTests) {
+    if (run.Test(line, [&] { return type_name.find(test.fragment) != std::string::npos; })) {
+      run.Step(line + 2, [&] { AppendFoxproColumn(&run.sql(), column, test.type); });
+      types->push_back(test.type);
+      return;
+    }
+    line += 4;
+  }
+  run.Step(202, [&] { AppendFoxproColumn(&run.sql(), column, FoxproColumnType::kMemo); });
+  types->push_back(FoxproColumnType::kMemo);
+}
+
+// Lines 148 to 212: builds and runs CREATE TABLE on the FoxPro side; fills
+// `types` with each column's type. True when the CREATE succeeded.
+bool CreateFoxproTable(CopyRun& run, const std::string& table,
+                       std::vector<FoxproColumnType>* types) {
   ado::Recordset& records = run.records();
   ui::Ui& ui = run.context().ui;
   run.Step(148, [&] { run.sql() = FoxproCreateHead(table); });
+  types->clear();
   const int fields = run.Eval<int>(150, [&] { return records.FieldCount(); }, 0);
   for (int j = 0; j < fields; ++j) {
     run.Step(152, [&] { ui.DoEvents(); });
     std::string column;
     run.Step(154, [&] { column = records.Fields(j).name(); });
-    run.Step(156, [&] { column = FoxproColumnName(column); });
+    run.Step(156, [&] { std::replace(column.begin(), column.end(), ' ', '_'); });
+    run.Step(158, [&] { std::replace(column.begin(), column.end(), '/', '_'); });
     std::string type_name;
     run.Step(160, [&] { type_name = LowerCase(AdoTypeName(records.Fields(j).Type())); });
-    run.Step(162, [&] {
-      AppendFoxproColumn(&run.sql(), column, FoxproColumnTypeFor(type_name));
-    });
+    AppendFoxproColumnStep(run, column, type_name, types);
   }
-  run.Step(206, [&] { FinishFoxproCreate(&run.sql()); });
+  run.Step(206, [&] { DropLast(&run.sql(), 1); });
+  run.Step(208, [&] { run.sql() += ");"; });
   return run.Step(212, [&] { run.foxpro().Execute(run.statement()); });
 }
 
+// Lines 234 to 244: one value of the current row, appended to the INSERT.
+// A binary value bound for a BLOB column goes in bare, as FoxPro's binary
+// literal, like NULL does.
+void AppendFoxproValueSteps(CopyRun& run, FoxproColumnType type) {
+  // A value that cannot be read is reported and written as NULL.
+  bool binary = false;
+  if (!run.Step(234, [&run, type, &binary] {
+        // NullToDefault(value, "") has the value's own text form (a null's
+        // is empty); it is written over the previous value's buffer.
+        const ado::Value& value = run.records().Fields(run.column).Value();
+        value.AssignTextTo(&run.value_text);
+        binary = IsFoxproBinaryLiteral(type, value);
+      })) {
+    run.value_text.clear();
+  }
+  if (run.Test(236, [&run, binary] { return run.value_text.empty() || binary; })) {
+    run.Step(238, [&run] { CloseFoxproQuote(&run.sql()); });
+    run.Step(240, [&run, binary] {
+      if (!binary) {
+        AppendFoxproBare(&run.sql(), "NULL");
+        return;
+      }
+      AppendFoxproBinaryLiteral(&run.sql(), run.value_text);
+      run.sql() += ", '";
+    });
+    return;
+  }
+  // The apostrophes are doubled as the text is appended.
+  run.Step(244, [&run] { AppendFoxproValue(&run.sql(), run.value_text); });
+}
+
 // Lines 222 to 260: one INSERT per row. True when at least one succeeded.
-bool CopyRowsToFoxpro(CopyRun& run, const std::string& table, std::int64_t last) {
+bool CopyRowsToFoxpro(CopyRun& run, const std::string& table,
+                      const std::vector<FoxproColumnType>& types, std::int64_t last) {
   ado::Recordset& records = run.records();
   ui::Ui& ui = run.context().ui;
   const std::string insert_head = FoxproInsertHead(table);
@@ -306,14 +451,13 @@ bool CopyRowsToFoxpro(CopyRun& run, const std::string& table, std::int64_t last)
     for (int j = 0; j < fields; ++j) {
       run.column = j;
       run.Step(232, [&ui] { ui.DoEvents(); });
-      run.Step(234, [&run] {
-        // NullToDefault(value, "") has the value's own text form (a null's
-        // is empty); it is written over the previous value's buffer.
-        run.records().Fields(run.column).Value().AssignTextTo(&run.value_text);
-      });
-      run.Step(236, [&run] { AppendFoxproValue(&run.sql(), run.value_text); });
+      // A column whose definition failed is written as memo text.
+      auto position = static_cast<std::size_t>(j);
+      AppendFoxproValueSteps(run, position < types.size() ? types[position]
+                                                          : FoxproColumnType::kMemo);
     }
-    run.Step(248, [&] { FinishFoxproInsert(&run.sql()); });
+    run.Step(248, [&] { DropLast(&run.sql(), 3); });
+    run.Step(250, [&] { run.sql() += ')'; });
     // Line breaks stay in the statement: the FoxPro engine takes them inside
     // literals, so multi-line text arrives as it was.
     if (run.Step(258, [&] { run.foxpro().Execute(run.statement()); })) inserted = true;
@@ -331,15 +475,17 @@ void CopyTableToFoxpro(CopyRun& run, int index) {
   run.Step(130, [&] { table = c.list2.List(index); });
   const int answer = AskOverwrite(run, c.list1, table, 132);
   if (answer == ui::kAnswerNo) return;  // 138
-  if (answer == ui::kAnswerYes) {       // 140
-    DropOldTable(run, run.foxpro(), FoxproDropStatement(table), c.list1, table, 142);
+  if (!OpenSourceAndReplace(
+          run, answer, [&] { records.Open(SqlSelectStatement(table), run.sybase()); },
+          run.foxpro(), FoxproDropStatement(table), c.list1, table, 266)) {
+    return;
   }
-  run.Step(146, [&] { records.Open(SqlSelectStatement(table), run.sybase()); });
   TableOutcome outcome;
-  outcome.created = CreateFoxproTable(run, table);
+  std::vector<FoxproColumnType> types;
+  outcome.created = CreateFoxproTable(run, table, &types);
   const std::int64_t last =
       run.Eval<std::int64_t>(220, [&] { return records.RecordCount() - 1; }, -1);
-  outcome.inserted = CopyRowsToFoxpro(run, table, last);
+  outcome.inserted = CopyRowsToFoxpro(run, table, types, last);
   SetPointer(run, ui::kDefaultPointer, 262);
   ResetProgress(run, 264);
   run.Step(266, [&] { records.Close(); });

@@ -1,6 +1,7 @@
 // Both copies through their handlers against real data sources: a FoxPro
-// free-table folder and the SQLite and PostgreSQL data sources of the test
-// environment. The PostgreSQL statement log witnesses what was sent.
+// free-table folder and the SQLite, PostgreSQL and MariaDB data sources of
+// the test environment (MariaDB's as a user writes it, without settings).
+// The PostgreSQL statement log witnesses what was sent.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -17,11 +18,15 @@ namespace transfer {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Bit;
 using testing::kNullText;
+using testing::LogicalColumns;
+using testing::Normalised;
 using testing::Row;
 
 constexpr char kSqlite[] = "QUILLOMAR_DSN_SQLITE";
 constexpr char kPostgres[] = "QUILLOMAR_DSN_PG";
+constexpr char kMaria[] = "QUILLOMAR_DSN_MARIA";  // as a user writes it: no InitStmt
 
 // Runs each case on the SQLite and on the PostgreSQL data source.
 class TransferTest : public testing::TransferFixture,
@@ -95,14 +100,6 @@ std::vector<double> ProgressFor(int rows) {
   return values;
 }
 
-// A logical value as the SQL side gives it back: "1"/"0", or the words
-// where the driver reads BIT as a logical.
-std::string Bit(const std::string& text) {
-  if (text == "True") return "1";
-  if (text == "False") return "0";
-  return text;
-}
-
 TEST_P(TransferTest, FoxproToSqlCopiesEveryRow) {
   const std::string table = UniqueName("fs_orders");
   MakeFoxproOrders(table, 3);
@@ -171,13 +168,12 @@ TEST_P(TransferTest, QuoteCharactersInNamesAreEscaped) {
   EXPECT_EQ(testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "SELECT * FROM " + escaped),
             std::vector<std::string>{"SELECT * FROM " + escaped});
   // The FoxPro side gets the bracketed DROP with "]]"; the table is not
-  // there, so the entry stays.
-  auto reports = Reports();
-  ASSERT_FALSE(reports.empty());
-  EXPECT_EQ(ReportLine(reports[0]), 142);
+  // there, so the entry stays and the table is skipped.
+  EXPECT_EQ(ReportLines(), std::vector<int>{142});
   EXPECT_EQ(list1_.Names(), std::vector<std::string>{table});
 
   // And back: the SQL side's DROP TABLE doubles the quote.
+  Fox("CREATE TABLE \"q\"\"t]x " + table.substr(6) + "\"(\"c\"\"1\" I)");
   list1_ = testing::VectorTableList({table});
   list1_.Select(table);
   ui_ = testing::RecordingUi();
@@ -315,6 +311,55 @@ TEST_P(TransferTest, OverwriteOnTheFoxproSide) {
   EXPECT_EQ(list1_.added, std::vector<std::string>{table});
 }
 
+// A Yes to the overwrite question replaces the old table only when the new
+// one can be made: a source that cannot be read keeps the old table and its
+// entry, both ways.
+TEST_P(TransferTest, OverwriteYesKeepsTheOldTableWhenTheSourceCannotBeRead) {
+  const std::string table = UniqueName("keep");
+  Sql("CREATE TABLE \"" + table + "\"(\"old\" INTEGER)");
+  Sql("INSERT INTO \"" + table + "\" VALUES(42)");
+  list1_ = testing::VectorTableList({table});  // no such FoxPro table
+  list2_ = testing::VectorTableList({table});
+  list1_.Select(table);
+  ui_.answers = {ui::kAnswerYes};
+  RunFoxproToSql();
+  EXPECT_EQ(ReportLines(), (std::vector<int>{146})) << ReportsText();
+  EXPECT_EQ(SqlRows("SELECT * FROM \"" + table + "\""), (std::vector<Row>{{"42"}}));
+  EXPECT_EQ(list2_.Names(), std::vector<std::string>{table});
+
+  MakeFoxproOrders(table, 1);
+  list2_.Select(table);
+  Sql("DROP TABLE \"" + table + "\"");  // the SQL side's list is out of date
+  ui_ = testing::RecordingUi();
+  ui_.answers = {ui::kAnswerYes};
+  RunSqlToFoxpro();
+  EXPECT_EQ(ReportLines(), (std::vector<int>{146})) << ReportsText();
+  EXPECT_EQ(FoxRows("SELECT * FROM " + table).size(), 1u);
+  EXPECT_EQ(list1_.Names(), std::vector<std::string>{table});
+}
+
+// When the DROP after a Yes fails, the table is skipped: nothing is added to
+// the object the user wanted replaced (here a view over another table,
+// which the DROP TABLE cannot remove).
+TEST_P(TransferTest, OverwriteYesWithAFailedDropSkipsTheTable) {
+  const std::string base = UniqueName("base");
+  const std::string view = UniqueName("view");
+  sql_tables_.pop_back();  // a view: dropped below, not as a table
+  Sql("CREATE TABLE \"" + base + "\"(\"id\" INTEGER,\"name\" TEXT,\"paid\" TEXT,"
+      "\"total\" TEXT,\"note\" TEXT)");
+  Sql("CREATE VIEW \"" + view + "\" AS SELECT * FROM \"" + base + "\"");
+  MakeFoxproOrders(view, 3);
+  list1_ = testing::VectorTableList({view});
+  list2_ = testing::VectorTableList({view});
+  list1_.Select(view);
+  ui_.answers = {ui::kAnswerYes};
+  RunFoxproToSql();
+  EXPECT_EQ(ReportLines(), (std::vector<int>{142})) << ReportsText();
+  EXPECT_EQ(SqlRows("SELECT * FROM \"" + base + "\"").size(), 0u);
+  EXPECT_EQ(list2_.Names(), std::vector<std::string>{view});
+  Sql("DROP VIEW \"" + view + "\"");
+}
+
 TEST_P(TransferTest, EmptyTablesAreCreatedWithoutRows) {
   const std::string fox = UniqueName("empty_f");
   const std::string sql = UniqueName("empty_s");
@@ -442,30 +487,6 @@ TEST_P(TransferTest, EndingMidCopyLeavesEveryRowSent) {
   ui_.on_do_events = nullptr;
   EXPECT_EQ(FoxRows("SELECT * FROM " + to_foxpro).size(), 6u);
   EXPECT_EQ(SqlRows("SELECT * FROM \"" + to_sql + "\"").size(), 6u);
-}
-
-// The values of one table read back, normalised for comparing a round trip:
-// empty text is null, and a logical value is 1 or 0 (the bit it travels as).
-std::vector<Row> Normalised(std::vector<Row> rows, const std::vector<bool>& logical) {
-  for (Row& row : rows) {
-    for (std::size_t j = 0; j < row.size(); ++j) {
-      if (row[j].empty()) row[j] = kNullText;
-      if (j < logical.size() && logical[j]) row[j] = Bit(row[j]);
-    }
-  }
-  return rows;
-}
-
-// Which columns of a FoxPro table are logical: those holding True or False.
-std::vector<bool> LogicalColumns(const std::vector<Row>& rows) {
-  std::vector<bool> logical;
-  for (const Row& row : rows) {
-    logical.resize(std::max(logical.size(), row.size()), false);
-    for (std::size_t j = 0; j < row.size(); ++j) {
-      if (row[j] == "True" || row[j] == "False") logical[j] = true;
-    }
-  }
-  return logical;
 }
 
 // Every FoxPro field type, with nulls, empty values, a memo with line
@@ -602,9 +623,12 @@ TEST_P(TransferTest, ContainerTableRoundTrip) {
   EXPECT_EQ(back, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(DataSources, TransferTest, ::testing::Values(kSqlite, kPostgres),
+INSTANTIATE_TEST_SUITE_P(DataSources, TransferTest, ::testing::Values(kSqlite, kPostgres, kMaria),
                          [](const auto& param_info) {
-                           return std::string(param_info.param == kSqlite ? "Sqlite" : "Postgres");
+                           const std::string param = param_info.param;
+                           return std::string(param == kSqlite     ? "Sqlite"
+                                              : param == kPostgres ? "Postgres"
+                                                                   : "Maria");
                          });
 
 }  // namespace

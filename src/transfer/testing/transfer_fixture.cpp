@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -87,6 +88,33 @@ std::string LowerAscii(std::string text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return text;
+}
+
+std::string Bit(const std::string& text) {
+  if (text == "True") return "1";
+  if (text == "False") return "0";
+  return text;
+}
+
+std::vector<Row> Normalised(std::vector<Row> rows, const std::vector<bool>& logical) {
+  for (Row& row : rows) {
+    for (std::size_t j = 0; j < row.size(); ++j) {
+      if (row[j].empty()) row[j] = kNullText;
+      if (j < logical.size() && logical[j]) row[j] = Bit(row[j]);
+    }
+  }
+  return rows;
+}
+
+std::vector<bool> LogicalColumns(const std::vector<Row>& rows) {
+  std::vector<bool> logical;
+  for (const Row& row : rows) {
+    logical.resize(std::max(logical.size(), row.size()), false);
+    for (std::size_t j = 0; j < row.size(); ++j) {
+      if (row[j] == "True" || row[j] == "False") logical[j] = true;
+    }
+  }
+  return logical;
 }
 
 std::vector<Row> ReadRows(ado::Connection& connection, const std::string& sql) {
@@ -185,7 +213,9 @@ TransferContext TransferFixture::Context() {
 }
 
 int TransferFixture::ReportLine(const Box& report) {
-  auto at = report.text.find("at line ");
+  // The last "at line " before the request line: a driver's own message
+  // (MariaDB's "... at line 1") may hold the words too.
+  auto at = report.text.rfind("at line ", report.text.find("\r\rPlease"));
   if (at == std::string::npos) return -1;
   return std::atoi(report.text.c_str() + at + 8);
 }

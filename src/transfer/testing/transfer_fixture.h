@@ -42,6 +42,18 @@ std::vector<std::string> LoggedStatements(const std::string& log_path,
 // ASCII letters lower-cased, other bytes kept.
 std::string LowerAscii(std::string text);
 
+// A logical value as the SQL side gives it back, as the bit it travels as:
+// "True"/"False" become "1"/"0", anything else is kept.
+std::string Bit(const std::string& text);
+
+// The values of one table read back, normalised for comparing a round trip:
+// empty text is null, and a logical value (in the `logical` columns) is 1 or
+// 0.
+std::vector<Row> Normalised(std::vector<Row> rows, const std::vector<bool>& logical);
+
+// Which columns of a FoxPro table are logical: those holding True or False.
+std::vector<bool> LogicalColumns(const std::vector<Row>& rows);
+
 // Reads every row of `sql` on an open connection as text.
 std::vector<Row> ReadRows(ado::Connection& connection, const std::string& sql);
 
