@@ -352,9 +352,11 @@ void CopyTableToSybase(CopyRun& run, int index) {
   outcome.created = CreateSqlTable(run, table, &types);
   const std::int64_t last =
       run.Eval<std::int64_t>(206, [&] { return records.RecordCount() - 1; }, -1);
+  c.progress.StartTable(table, last + 1);
   if (run.Test(208, [&] { return !records.IsEOF(); })) {
     outcome.inserted = CopyRowsToSybase(run, table, types, last);
   }
+  c.progress.EndTable();
   SetPointer(run, ui::kDefaultPointer, 278);
   ResetProgress(run, 280);
   run.Step(282, [&] { records.Close(); });
@@ -485,7 +487,9 @@ void CopyTableToFoxpro(CopyRun& run, int index) {
   outcome.created = CreateFoxproTable(run, table, &types);
   const std::int64_t last =
       run.Eval<std::int64_t>(220, [&] { return records.RecordCount() - 1; }, -1);
+  c.progress.StartTable(table, last + 1);
   outcome.inserted = CopyRowsToFoxpro(run, table, types, last);
+  c.progress.EndTable();
   SetPointer(run, ui::kDefaultPointer, 262);
   ResetProgress(run, 264);
   run.Step(266, [&] { records.Close(); });

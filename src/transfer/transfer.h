@@ -6,6 +6,7 @@
 #ifndef QUILLOMAR_TRANSFER_TRANSFER_H_
 #define QUILLOMAR_TRANSFER_TRANSFER_H_
 
+#include <cstdint>
 #include <string>
 
 #include "db/connection_fields.h"
@@ -24,6 +25,11 @@ class ProgressBar {
   virtual void SetValue(double value) = 0;
   // Sets the text shown on the bar ("Progress Bar" between copies).
   virtual void SetText(const std::string& text) = 0;
+  // Told when a table's rows are about to be copied (`rows` is the source's
+  // record count, -1 when unknown) and when that table's copy has ended; the
+  // window's bar ignores both, a console shows a line per table.
+  virtual void StartTable(const std::string& /*table*/, std::int64_t /*rows*/) {}
+  virtual void EndTable() {}
 };
 
 // The table window's mouse pointer.
