@@ -86,6 +86,45 @@ TEST_F(DatabaseTest, TransferStatementsRoundTrip) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"orders.dbf", "orders.fpt"}));
 }
 
+// A binary literal stores exactly its bytes, every value 0x00 to 0xFF, in
+// blob, varbinary and binary memo fields, and in text fields untranslated;
+// 0h alone is an empty value, not null.
+TEST_F(DatabaseTest, BinaryLiteralsStoreTheirBytes) {
+  std::string every_byte, every_hex;
+  for (int b = 0; b < 256; ++b) {
+    every_byte.push_back(static_cast<char>(b));
+    static const char kHex[] = "0123456789ABCDEF";
+    every_hex += kHex[b >> 4];
+    every_hex += kHex[b & 15];
+  }
+  Run("CREATE TABLE \"bin\"(\"k\" I, \"w\" BLOB NULL, \"q\" Q(4) NULL, "
+      "\"mb\" M NOCPTRANS NULL, \"m\" M NULL)");
+  Run("INSERT INTO \"bin\" VALUES(1, 0h" + every_hex + ", 0h00FF41, 0h" + every_hex +
+      ", 0h414243)");
+  Run("INSERT INTO \"bin\" VALUES(2, 0h, 0h, 0H00, NULL)");
+  Run("INSERT INTO \"bin\" VALUES(3, NULL, NULL, NULL, 0h)");
+  auto rows = Select("SELECT * FROM bin");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0][1], Value::Bytes(every_byte));
+  EXPECT_EQ(rows[0][2], Value::Bytes(std::string("\0\xff" "A", 3)));
+  EXPECT_EQ(rows[0][3], Value::Bytes(every_byte));
+  EXPECT_EQ(rows[0][4], Value::Text("ABC"));
+  EXPECT_EQ(rows[1][1], Value::Bytes(""));
+  EXPECT_EQ(rows[1][2], Value::Bytes(""));
+  EXPECT_EQ(rows[1][3], Value::Bytes(std::string(1, '\0')));
+  EXPECT_TRUE(rows[1][4].is_null());
+  for (int i = 1; i <= 3; ++i) EXPECT_TRUE(rows[2][static_cast<std::size_t>(i)].is_null()) << i;
+  EXPECT_EQ(rows[2][4], Value::Text(""));
+
+  Run("CREATE TABLE \"nums\"(\"n\" N(5,0), \"d\" D)");
+  for (const char* literal : {"0h01, NULL", "NULL, 0h3230323430323039"}) {
+    Status status = Fail("INSERT INTO nums VALUES(" + std::string(literal) + ")");
+    EXPECT_NE(status.message().find("Data type mismatch"), std::string::npos) << status.message();
+    EXPECT_NE(status.message().find("0h"), std::string::npos) << status.message();
+  }
+  EXPECT_TRUE(Select("SELECT * FROM nums").empty());
+}
+
 TEST_F(DatabaseTest, NamesResolveInAnyLetterCase) {
   Run("CREATE TABLE Mixed (a C(3))");
   Run("INSERT INTO [MIXED] VALUES('x')");
