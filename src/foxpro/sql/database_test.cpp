@@ -265,6 +265,51 @@ TEST_F(DatabaseTest, NewTablesUseTheCodePageOfTheLanguage) {
   EXPECT_EQ(record.values[0], Value::Text("Жизнь"));
 }
 
+// Text in a table's code page reads back exactly, also bytes the page leaves
+// undefined; in a double-byte page a byte sequence that is no character
+// makes reading the value fail with its position and bytes named, instead
+// of being replaced.
+TEST_F(DatabaseTest, BytesOfTheCodePageReadBackOrFailClearly) {
+  struct Case {
+    int codepage;
+    const char* literal;  // stored untranslated into a C and an M field
+    Value text;           // what both read back as; null: reading fails
+    const char* error;
+  } cases[] = {
+      {1252, "0h4181809D", Value::Text("A\u0081€\u009D"), ""},
+      {1253, "0hAAC1", Value::Text("\uF8F9Α"), ""},
+      {932, "0h93FA967B", Value::Text("日本"), ""},
+      {932, "0h4193", Value(), "byte 2 (0x93) is not a character of code page 932"},
+      {950, "0hA420A4A4", Value(), "byte 1 (0xA4 0x20) is not a character of code page 950"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.literal);
+    DatabaseOptions options;
+    options.new_table_codepage_mark = MarkFromCodePage(c.codepage);
+    auto db = Database::Open(DefaultFileSystem(), folder_, options);
+    ASSERT_TRUE(db.ok());
+    ASSERT_TRUE((*db)->Execute("CREATE TABLE cp (c C(6), m M)").ok());
+    const std::string literal = c.literal;
+    ASSERT_TRUE((*db)->Execute("INSERT INTO cp VALUES(" + literal + ", " + literal + ")").ok());
+    for (const char* column : {"c", "m"}) {
+      auto cursor = (*db)->Query(std::string("SELECT ") + column + " FROM cp");
+      ASSERT_TRUE(cursor.ok()) << cursor.status().ToString();
+      std::vector<Value> row;
+      bool has_row = false;
+      Status status = (*cursor)->Next(&row, &has_row);
+      if (c.text.is_null()) {
+        EXPECT_FALSE(status.ok()) << column;
+        EXPECT_NE(status.message().find(c.error), std::string::npos) << status.message();
+      } else {
+        ASSERT_TRUE(status.ok()) << column << ": " << status.ToString();
+        ASSERT_TRUE(has_row);
+        EXPECT_EQ(row[0], c.text) << column;
+      }
+    }
+    ASSERT_TRUE((*db)->Execute("DROP TABLE cp").ok());
+  }
+}
+
 TEST(DatabaseOpen, RefusesWhatIsNeitherFolderNorContainer) {
   EXPECT_TRUE(Database::Open(DefaultFileSystem(), "").status().IsNotFound());
   EXPECT_TRUE(Database::Open(DefaultFileSystem(), "/no/such/folder").status().IsNotFound());
