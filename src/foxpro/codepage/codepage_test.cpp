@@ -73,8 +73,8 @@ TEST(CodePage, LanguagesToWindowsCodePages) {
 }
 
 // Every single-byte page the engine has, FoxPro's and the other xBase ones.
-const int kSingleBytePages[] = {437,  620,  737,  850,  852,  857,  860,   861,   863,
-                                865,  866,  874,  895,  1250, 1251, 1252,  1253,  1254,
+const int kSingleBytePages[] = {437,  620,  737,  850,  852,   857,   860,   861,  863,
+                                865,  866,  874,  895,  1250,  1251,  1252,  1253, 1254,
                                 1255, 1256, 1257, 1258, 10000, 10006, 10007, 10029};
 
 // The code point of UTF-8 text of one character; 0 for longer text.
@@ -157,7 +157,9 @@ TEST(CodePage, KnownCharacters) {
       {949, "한", "\xC7\xD1"},
       {950, "中", "\xA4\xA4"},
       // ASCII runs around, between and after other characters.
-      {1252, "a€bc ü.", "a\x80" "bc \xFC."},
+      {1252, "a€bc ü.",
+       "a\x80"
+       "bc \xFC."},
       {932, "x日y本 z", "x\x93\xFAy\x96\x7B z"},
   };
   for (const TextCase& c : cases) {
@@ -224,8 +226,8 @@ TEST(CodePage, DoubleBytePagesReportBrokenBytes) {
     std::string text;
     Status status = page->Decode(c.bytes, &text);
     ASSERT_TRUE(status.IsCorruption()) << c.codepage << " " << c.named;
-    EXPECT_EQ(status.message(), c.named + " is not a character of code page " +
-                                    std::to_string(c.codepage));
+    EXPECT_EQ(status.message(),
+              c.named + " is not a character of code page " + std::to_string(c.codepage));
     EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos) << "a byte was replaced";
   }
 }

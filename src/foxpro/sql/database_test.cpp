@@ -106,7 +106,9 @@ TEST_F(DatabaseTest, BinaryLiteralsStoreTheirBytes) {
   auto rows = Select("SELECT * FROM bin");
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0][1], Value::Bytes(every_byte));
-  EXPECT_EQ(rows[0][2], Value::Bytes(std::string("\0\xff" "A", 3)));
+  EXPECT_EQ(rows[0][2], Value::Bytes(std::string("\0\xff"
+                                                 "A",
+                                                 3)));
   EXPECT_EQ(rows[0][3], Value::Bytes(every_byte));
   EXPECT_EQ(rows[0][4], Value::Text("ABC"));
   EXPECT_EQ(rows[1][1], Value::Bytes(""));

@@ -137,7 +137,11 @@ TEST(Parser, BinaryLiterals) {
     std::string bytes;  // expected bytes when `error` is empty
     std::string error;  // part of the message
   } cases[] = {
-      {"0h00FF41", std::string("\0\xff" "A", 3), ""},
+      {"0h00FF41",
+       std::string("\0\xff"
+                   "A",
+                   3),
+       ""},
       {"0H0aFf", "\x0a\xff", ""},
       {"0h", "", ""},
       {"0h" + every_hex, every_byte, ""},
