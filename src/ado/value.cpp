@@ -63,6 +63,23 @@ void AppendDateTime(std::string* out, const DateTime& t) {
   }
 }
 
+// Appends the text form of binary data: "0x" and two upper-case hex digits
+// per byte; nothing for empty data.
+void AppendHex(std::string* out, std::string_view bytes) {
+  if (bytes.empty()) return;
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  const std::size_t start = out->size();
+  out->resize(start + 2 + 2 * bytes.size());
+  char* p = out->data() + start;
+  *p++ = '0';
+  *p++ = 'x';
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    *p++ = kDigits[b >> 4];
+    *p++ = kDigits[b & 0x0F];
+  }
+}
+
 }  // namespace
 
 bool MakeDecimal(std::string_view text, Decimal* out) {
@@ -133,7 +150,6 @@ void Value::AssignText(std::string_view text) {
 std::string_view Value::TextView(std::string* scratch) const {
   switch (kind()) {
     case Kind::kText: return AsText();
-    case Kind::kBytes: return AsBytes();
     case Kind::kDecimal: return AsDecimal().text;
     default: AssignTextTo(scratch); return *scratch;
   }
@@ -142,7 +158,7 @@ std::string_view Value::TextView(std::string* scratch) const {
 void Value::AssignTextTo(std::string* out) const {
   switch (kind()) {
     case Kind::kText: out->assign(AsText()); return;
-    case Kind::kBytes: out->assign(AsBytes()); return;
+    case Kind::kBytes: out->clear(); AppendHex(out, AsBytes()); return;
     case Kind::kDecimal: out->assign(AsDecimal().text); return;
     case Kind::kDate: out->clear(); AppendDate(out, AsDate()); return;
     case Kind::kDateTime: out->clear(); AppendDateTime(out, AsDateTime()); return;
@@ -161,7 +177,11 @@ std::string Value::ToText() const {
     case Kind::kDate: return DateText(AsDate());
     case Kind::kDateTime: return DateTimeText(AsDateTime());
     case Kind::kText: return AsText();
-    case Kind::kBytes: return AsBytes();
+    case Kind::kBytes: {
+      std::string text;
+      AppendHex(&text, AsBytes());
+      return text;
+    }
   }
   return std::string();
 }

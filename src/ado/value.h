@@ -80,11 +80,12 @@ class Value {
   // The text form: "True"/"False"; integers in decimal; decimals and currency
   // with "." and no trailing fraction zeros; doubles in the shortest form that
   // reads back the same; "YYYY-MM-DD"; "YYYY-MM-DD HH:MM:SS" plus ".mmm" when
-  // the milliseconds are not zero; text as it is; bytes as they are. Null
-  // gives the empty text.
+  // the milliseconds are not zero; text as it is; bytes as "0x" and two
+  // upper-case hex digits per byte ("0x00FF"), empty bytes as the empty
+  // text. Null gives the empty text.
   std::string ToText() const;
-  // The same text form, viewed where the value holds it (text, bytes,
-  // decimals) or formed in `scratch` (other kinds). Valid while both the
+  // The same text form, viewed where the value holds it (text, decimals) or
+  // formed in `scratch` (other kinds, bytes included). Valid while both the
   // value and `scratch` are unchanged.
   std::string_view TextView(std::string* scratch) const;
   // The same text form, written over what `out` held: its buffer is reused,

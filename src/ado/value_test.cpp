@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "ado/connection_string.h"
@@ -10,6 +11,24 @@
 
 namespace ado {
 namespace {
+
+// Every byte value once, 0x00 to 0xFF.
+std::string EveryByte() {
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+  return bytes;
+}
+
+// The binary text form of EveryByte(), formed with printf.
+std::string EveryByteText() {
+  std::string text = "0x";
+  for (int b = 0; b < 256; ++b) {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02X", b);
+    text += digits;
+  }
+  return text;
+}
 
 TEST(ValueText, FormsAreLocaleIndependent) {
   struct Case {
@@ -38,7 +57,12 @@ TEST(ValueText, FormsAreLocaleIndependent) {
       {Value::FromDate(Date{std::numeric_limits<int>::min(), 1, 1}), "-2147483648-01-01"},
       {Value::FromDate(Date{12345, 1, 1}), "12345-01-01"},
       {Value::Text("Müller – ✓"), "Müller – ✓"},
-      {Value::Binary(std::string("a\0b", 3)), std::string("a\0b", 3)},
+      {Value::Binary(std::string("a\0b", 3)), "0x610062"},
+      {Value::Binary(""), ""},
+      {Value::Binary(std::string(1, '\0')), "0x00"},
+      {Value::Binary("\xff\x0f\xf0"), "0xFF0FF0"},
+      {Value::Binary(EveryByte()), EveryByteText()},
+      {Value::Text("0x00"), "0x00"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.value.ToText(), c.text) << c.text;
@@ -79,7 +103,7 @@ TEST(RowCodec, RoundTripsEveryKind) {
                             Value::FromDate(Date{1, 1, 1}),
                             Value::FromDateTime(DateTime{{9999, 12, 31}, 23, 59, 59, 999}),
                             Value::Text(std::string(100000, 'x')),
-                            Value::Binary(std::string("\0\xff", 2))};
+                            Value::Binary(EveryByte())};
   std::string packed;
   EncodeRow(row, &packed);
   std::vector<Value> back;

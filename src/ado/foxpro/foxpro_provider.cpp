@@ -87,7 +87,7 @@ Value ToAdo(const fx::Value& v, const fx::FieldInfo& field) {
       // text; bytes that are not UTF-8 are read as Windows-1252.
       if (IsValidUtf8(v.text())) return Value::Text(v.text());
       std::string text;
-      fx::CodePage::ForCodePage(1252)->Decode(v.text(), &text);
+      (void)fx::CodePage::ForCodePage(1252)->Decode(v.text(), &text);  // 1252 never fails
       return Value::Text(std::move(text));
     }
   }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -323,6 +324,73 @@ TEST_P(OdbcProvider, LongValuesArriveWhole) {
     EXPECT_TRUE(rows[0][0].AsText() == text) << "the 1 MiB text came back changed";
     ASSERT_EQ(rows[0][1].kind(), Value::Kind::kBytes);
     EXPECT_TRUE(rows[0][1].AsBytes() == bytes) << "the binary value came back changed";
+  }
+}
+
+// One binary column of a database: its declaration and the type code the
+// record set reports for it.
+struct BinaryColumn {
+  std::string declaration;
+  int type;
+};
+
+std::vector<BinaryColumn> BinaryColumnsFor(Db db) {
+  switch (db) {
+    // The SQLite driver reports BLOB as SQL_BINARY and VARBINARY as
+    // SQL_LONGVARBINARY (other names, such as BINARY(n), as text types).
+    case Db::kSqlite: return {{"BLOB", 128}, {"blob", 128}, {"VARBINARY(300)", 205}};
+    case Db::kPostgres: return {{"BYTEA", 205}};
+    case Db::kMaria:
+      return {{"BLOB", 205}, {"LONGBLOB", 205}, {"VARBINARY(300)", 204}, {"MEDIUMBLOB", 205}};
+  }
+  return {};
+}
+
+// Binary columns arrive as bytes, exactly: every byte value, zero bytes,
+// bytes that are not UTF-8, the empty value (bytes, not null) and null.
+TEST_P(OdbcProvider, BinaryColumnsArriveByteForByte) {
+  std::string every_byte;
+  for (int b = 0; b < 256; ++b) every_byte.push_back(static_cast<char>(b));
+  const std::string values[] = {every_byte, std::string(1, '\0'), "\xC3\x28\xFF\xFE",
+                                std::string("a\0b\0", 4), ""};
+  const std::vector<BinaryColumn> columns = BinaryColumnsFor(db());
+  std::string declarations = "\"k\" INTEGER";
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    declarations += ", \"b" + std::to_string(c) + "\" " + columns[c].declaration;
+  }
+  const std::string table = Table("binary");
+  auto connection = Fresh(table, declarations);
+  const std::size_t kRows = std::size(values) + 1;  // the last row is null
+  for (std::size_t r = 0; r < kRows; ++r) {
+    std::string row = std::to_string(r);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      row += ", " + (r < std::size(values) ? BlobLiteral(db(), values[r]) : std::string("NULL"));
+    }
+    connection->Execute("INSERT INTO \"" + table + "\" VALUES(" + row + ")");
+  }
+  for (int location : {2, 3}) {
+    SCOPED_TRACE(location == 3 ? "client-side" : "server-side");
+    connection->SetCursorLocation(location);
+    Recordset rs;
+    rs.Open("SELECT * FROM \"" + table + "\" ORDER BY \"k\"", *connection);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      EXPECT_EQ(rs.Fields(static_cast<int>(c) + 1).Type(), columns[c].type)
+          << columns[c].declaration;
+    }
+    for (std::size_t r = 0; r < kRows; ++r, rs.MoveNext()) {
+      ASSERT_FALSE(rs.IsEOF()) << r;
+      for (std::size_t c = 0; c < columns.size(); ++c) {
+        const Value v = rs.Fields(static_cast<int>(c) + 1).Value();
+        if (r == std::size(values)) {
+          EXPECT_TRUE(v.IsNull()) << columns[c].declaration;
+          continue;
+        }
+        ASSERT_EQ(v.kind(), Value::Kind::kBytes) << columns[c].declaration << " row " << r;
+        EXPECT_EQ(v.ToText(), Value::Binary(values[r]).ToText())
+            << columns[c].declaration << " row " << r;
+      }
+    }
+    EXPECT_TRUE(rs.IsEOF());
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -117,9 +118,12 @@ std::string DescribeCharacter(char32_t c) {
   return "'" + text + "' (" + code + ")";
 }
 
-// Converts with the system's iconv; false when the input does not convert.
+// Converts with the system's iconv; false when the input does not convert,
+// with *bad_offset at the first byte that did not (npos when the system has
+// no such conversion).
 bool IconvConvert(const char* to, const char* from, std::string_view in, std::string* out,
                   std::size_t* bad_offset) {
+  if (bad_offset != nullptr) *bad_offset = std::string_view::npos;
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   std::string buffer(in.size() * 4 + 16, '\0');
@@ -142,6 +146,20 @@ bool IconvConvert(const char* to, const char* from, std::string_view in, std::st
 }
 
 std::string IconvName(int codepage) { return "CP" + std::to_string(codepage); }
+
+// "byte 7 (0x93 0x20)": the position (from 1) of the bytes at `offset` in
+// `bytes` and the first two of them, for a message about a bad sequence.
+std::string DescribeBadBytes(std::string_view bytes, std::size_t offset) {
+  std::string text = "byte " + std::to_string(offset + 1) + " (";
+  const std::size_t end = std::min(bytes.size(), offset + 2);
+  for (std::size_t i = offset; i < end; ++i) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%s0x%02X", i == offset ? "" : " ",
+                  static_cast<unsigned>(static_cast<unsigned char>(bytes[i])));
+    text += hex;
+  }
+  return text + ")";
+}
 
 }  // namespace
 
@@ -212,32 +230,31 @@ Result<CodePage> CodePage::ForCodePage(int codepage) {
   return page;
 }
 
-void CodePage::Decode(std::string_view bytes, std::string* out) const {
+Status CodePage::Decode(std::string_view bytes, std::string* out) const {
   std::size_t ascii = 0;
   while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80) ++ascii;
   out->append(bytes.data(), ascii);
-  if (ascii == bytes.size()) return;
-  bytes.remove_prefix(ascii);
+  if (ascii == bytes.size()) return Status::Ok();
+  const std::string_view rest = bytes.substr(ascii);
   if (to_unicode_ != nullptr) {
-    for (char ch : bytes) {
+    for (char ch : rest) {
       auto byte = static_cast<unsigned char>(ch);
       if (byte < 0x80) {
         out->push_back(ch);
       } else {
-        char32_t c = to_unicode_[byte - 0x80];
-        AppendUtf8(c == 0 ? U'\uFFFD' : c, out);
+        AppendUtf8(to_unicode_[byte - 0x80], out);
       }
     }
-    return;
+    return Status::Ok();
   }
-  // Double-byte page: convert what converts, mark each bad byte with U+FFFD.
-  std::string name = IconvName(number_);
-  while (!bytes.empty()) {
-    std::size_t bad = 0;
-    if (IconvConvert("UTF-8", name.c_str(), bytes, out, &bad)) return;
-    AppendUtf8(U'\uFFFD', out);
-    bytes.remove_prefix(std::min(bytes.size(), bad + 1));
+  std::size_t bad = 0;
+  if (IconvConvert("UTF-8", IconvName(number_).c_str(), rest, out, &bad)) return Status::Ok();
+  const std::string page = "code page " + std::to_string(number_);
+  if (bad == std::string_view::npos) {
+    return Status::NotSupported(page + " cannot be read: the system has no converter for it");
   }
+  return Status::Corruption(DescribeBadBytes(bytes, ascii + bad) + " is not a character of " +
+                            page);
 }
 
 Status CodePage::Encode(std::string_view text, std::string* out) const {

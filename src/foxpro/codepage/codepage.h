@@ -36,13 +36,22 @@ class CodePage {
 
   int number() const { return number_; }
 
-  // Appends the UTF-8 form of `bytes` to *out. Bytes with no character in the
-  // page (undefined slots) become U+FFFD; never fails.
-  void Decode(std::string_view bytes, std::string* out) const;
+  // Appends the UTF-8 form of `bytes` to *out. In a single-byte page every
+  // byte has a character and this never fails: a byte the page leaves
+  // undefined becomes the C1 control character of the same number (0x81 ->
+  // U+0081) or, above 0x9F, the private-use character Windows gives it. In a
+  // double-byte page (932, 936, 949, 950) a byte sequence that is no
+  // character is a bad value: Corruption naming its position and bytes
+  // ("byte 2 (0x93) is not a character of code page 932"), nothing is
+  // replaced, and *out may hold part of the text.
+  Status Decode(std::string_view bytes, std::string* out) const;
 
   // Appends the page's bytes for UTF-8 `text` to *out. InvalidArgument when a
   // character has no byte in the page or the text is not UTF-8; the message
   // names the character ("'Ж' (U+0416) cannot be stored in code page 1252").
+  // Nothing is replaced: of the C1 controls and private-use characters only
+  // those Decode gives for this page's undefined bytes are stored (as those
+  // bytes).
   Status Encode(std::string_view text, std::string* out) const;
 
  private:

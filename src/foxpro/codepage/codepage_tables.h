@@ -7,7 +7,10 @@ namespace foxpro::codepage_tables {
 
 struct SingleBytePage {
   int number;
-  const char32_t* upper_half;  // 128 code points for bytes 0x80-0xFF; 0 = none
+  // 128 code points for bytes 0x80-0xFF, each byte its own: bytes the page
+  // leaves undefined have the C1 control (U+0081 ...) or private-use
+  // character Windows gives them.
+  const char32_t* upper_half;
 };
 
 extern const SingleBytePage kSingleBytePages[];

@@ -107,7 +107,7 @@ std::string Database::ToUtf8(const std::string& bytes) const {
   Result<CodePage> page = CodePage::ForCodePage(number == 0 ? 1252 : number);
   if (!page.ok()) return bytes;
   std::string out;
-  page->Decode(bytes, &out);
+  if (!page->Decode(bytes, &out).ok()) return bytes;
   return out;
 }
 

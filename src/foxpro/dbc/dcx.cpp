@@ -113,7 +113,7 @@ LowerTable BuildLowerTable(std::uint8_t mark) {
   if (table.double_byte || !page.ok()) return table;
   for (int b = 0x80; b < 256; ++b) {
     std::string utf8;
-    page->Decode(std::string(1, static_cast<char>(b)), &utf8);
+    if (!page->Decode(std::string(1, static_cast<char>(b)), &utf8).ok()) continue;
     char32_t c = SingleCodePoint(utf8);
     char32_t lower = UnicodeLower(c);
     std::string encoded;

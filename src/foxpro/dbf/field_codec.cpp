@@ -144,7 +144,7 @@ Status DecodeMemo(const FieldInfo& field, const char* bytes, const DecodeContext
   if (!binary) {
     std::string* text = out->MutableText(Value::Kind::kText);
     text->clear();
-    context.codepage->Decode(*data, text);
+    FOXPRO_RETURN_IF_ERROR(context.codepage->Decode(*data, text));
   }
   return Status::Ok();
 }
@@ -243,8 +243,7 @@ Status DecodeCharacter(const FieldInfo& field, std::string_view raw, const CodeP
   }
   std::string* text = out->MutableText(Value::Kind::kText);
   text->clear();
-  codepage.Decode(raw, text);
-  return Status::Ok();
+  return codepage.Decode(raw, text);
 }
 
 }  // namespace

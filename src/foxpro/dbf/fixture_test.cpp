@@ -117,7 +117,7 @@ std::string Normalize(const Value& v, const FieldInfo& field, const CodePage& co
       if (field.is_memo() && v.text().empty()) return "N";
       if (field.type == 'C' || field.type == 'M') {
         std::string text;
-        codepage.Decode(v.text(), &text);
+        EXPECT_TRUE(codepage.Decode(v.text(), &text).ok());
         return "S:" + Escape(text);
       }
       return "B:" + Hex(v.text());

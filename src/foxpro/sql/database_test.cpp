@@ -86,6 +86,47 @@ TEST_F(DatabaseTest, TransferStatementsRoundTrip) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"orders.dbf", "orders.fpt"}));
 }
 
+// A binary literal stores exactly its bytes, every value 0x00 to 0xFF, in
+// blob, varbinary and binary memo fields, and in text fields untranslated;
+// 0h alone is an empty value, not null.
+TEST_F(DatabaseTest, BinaryLiteralsStoreTheirBytes) {
+  std::string every_byte, every_hex;
+  for (int b = 0; b < 256; ++b) {
+    every_byte.push_back(static_cast<char>(b));
+    static const char kHex[] = "0123456789ABCDEF";
+    every_hex += kHex[b >> 4];
+    every_hex += kHex[b & 15];
+  }
+  Run("CREATE TABLE \"bin\"(\"k\" I, \"w\" BLOB NULL, \"q\" Q(4) NULL, "
+      "\"mb\" M NOCPTRANS NULL, \"m\" M NULL)");
+  Run("INSERT INTO \"bin\" VALUES(1, 0h" + every_hex + ", 0h00FF41, 0h" + every_hex +
+      ", 0h414243)");
+  Run("INSERT INTO \"bin\" VALUES(2, 0h, 0h, 0H00, NULL)");
+  Run("INSERT INTO \"bin\" VALUES(3, NULL, NULL, NULL, 0h)");
+  auto rows = Select("SELECT * FROM bin");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0][1], Value::Bytes(every_byte));
+  EXPECT_EQ(rows[0][2], Value::Bytes(std::string("\0\xff"
+                                                 "A",
+                                                 3)));
+  EXPECT_EQ(rows[0][3], Value::Bytes(every_byte));
+  EXPECT_EQ(rows[0][4], Value::Text("ABC"));
+  EXPECT_EQ(rows[1][1], Value::Bytes(""));
+  EXPECT_EQ(rows[1][2], Value::Bytes(""));
+  EXPECT_EQ(rows[1][3], Value::Bytes(std::string(1, '\0')));
+  EXPECT_TRUE(rows[1][4].is_null());
+  for (int i = 1; i <= 3; ++i) EXPECT_TRUE(rows[2][static_cast<std::size_t>(i)].is_null()) << i;
+  EXPECT_EQ(rows[2][4], Value::Text(""));
+
+  Run("CREATE TABLE \"nums\"(\"n\" N(5,0), \"d\" D)");
+  for (const char* literal : {"0h01, NULL", "NULL, 0h3230323430323039"}) {
+    Status status = Fail("INSERT INTO nums VALUES(" + std::string(literal) + ")");
+    EXPECT_NE(status.message().find("Data type mismatch"), std::string::npos) << status.message();
+    EXPECT_NE(status.message().find("0h"), std::string::npos) << status.message();
+  }
+  EXPECT_TRUE(Select("SELECT * FROM nums").empty());
+}
+
 TEST_F(DatabaseTest, NamesResolveInAnyLetterCase) {
   Run("CREATE TABLE Mixed (a C(3))");
   Run("INSERT INTO [MIXED] VALUES('x')");
@@ -224,6 +265,51 @@ TEST_F(DatabaseTest, NewTablesUseTheCodePageOfTheLanguage) {
   Record record;
   ASSERT_TRUE((*table)->ReadRecord(0, &record).ok());
   EXPECT_EQ(record.values[0], Value::Text("Жизнь"));
+}
+
+// Text in a table's code page reads back exactly, also bytes the page leaves
+// undefined; in a double-byte page a byte sequence that is no character
+// makes reading the value fail with its position and bytes named, instead
+// of being replaced.
+TEST_F(DatabaseTest, BytesOfTheCodePageReadBackOrFailClearly) {
+  struct Case {
+    int codepage;
+    const char* literal;  // stored untranslated into a C and an M field
+    Value text;           // what both read back as; null: reading fails
+    const char* error;
+  } cases[] = {
+      {1252, "0h4181809D", Value::Text("A\u0081€\u009D"), ""},
+      {1253, "0hAAC1", Value::Text("\uF8F9Α"), ""},
+      {932, "0h93FA967B", Value::Text("日本"), ""},
+      {932, "0h4193", Value(), "byte 2 (0x93) is not a character of code page 932"},
+      {950, "0hA420A4A4", Value(), "byte 1 (0xA4 0x20) is not a character of code page 950"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.literal);
+    DatabaseOptions options;
+    options.new_table_codepage_mark = MarkFromCodePage(c.codepage);
+    auto db = Database::Open(DefaultFileSystem(), folder_, options);
+    ASSERT_TRUE(db.ok());
+    ASSERT_TRUE((*db)->Execute("CREATE TABLE cp (c C(6), m M)").ok());
+    const std::string literal = c.literal;
+    ASSERT_TRUE((*db)->Execute("INSERT INTO cp VALUES(" + literal + ", " + literal + ")").ok());
+    for (const char* column : {"c", "m"}) {
+      auto cursor = (*db)->Query(std::string("SELECT ") + column + " FROM cp");
+      ASSERT_TRUE(cursor.ok()) << cursor.status().ToString();
+      std::vector<Value> row;
+      bool has_row = false;
+      Status status = (*cursor)->Next(&row, &has_row);
+      if (c.text.is_null()) {
+        EXPECT_FALSE(status.ok()) << column;
+        EXPECT_NE(status.message().find(c.error), std::string::npos) << status.message();
+      } else {
+        ASSERT_TRUE(status.ok()) << column << ": " << status.ToString();
+        ASSERT_TRUE(has_row);
+        EXPECT_EQ(row[0], c.text) << column;
+      }
+    }
+    ASSERT_TRUE((*db)->Execute("DROP TABLE cp").ok());
+  }
 }
 
 TEST(DatabaseOpen, RefusesWhatIsNeitherFolderNorContainer) {

@@ -84,9 +84,22 @@ bool ParseDateTime(std::string_view s, DateTime* t, bool* has_time) {
   return pos == s.size();
 }
 
+// The 0h form of a binary literal's bytes, at most `limit` of them.
+std::string BinaryShown(std::string_view bytes, std::size_t limit) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string shown = "0h";
+  for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    shown += kDigits[b >> 4];
+    shown += kDigits[b & 0x0F];
+  }
+  return shown;
+}
+
 Status Mismatch(const std::string& label, const Literal& literal) {
-  std::string shown =
-      literal.kind == Literal::Kind::kString ? "'" + literal.text + "'" : literal.text;
+  std::string shown = literal.kind == Literal::Kind::kString   ? "'" + literal.text + "'"
+                      : literal.kind == Literal::Kind::kBinary ? BinaryShown(literal.text, 30)
+                                                               : literal.text;
   if (shown.size() > 60) shown = shown.substr(0, 57) + "...";
   return Status::InvalidArgument("Data type mismatch: field " + label + " cannot take " + shown +
                                  ".");
@@ -199,6 +212,13 @@ Result<Value> LiteralToValue(const Literal& literal, const FieldInfo& field,
     case Literal::Kind::kLogical:
       if (field.type == 'L') return Value::Logical(literal.logical);
       return Mismatch(field_label, literal);
+    case Literal::Kind::kBinary:
+      // Binary values go into character, memo, varbinary, blob, general and
+      // picture fields byte for byte, without code-page translation.
+      if (std::strchr("CVMQWGP", field.type) == nullptr || field.type == '\0') {
+        return Mismatch(field_label, literal);
+      }
+      return Value::Bytes(literal.text);
     case Literal::Kind::kNumber: {
       if (std::strchr("NFYILCVMB", field.type) == nullptr) return Mismatch(field_label, literal);
       std::string_view written = literal.text;

@@ -1,6 +1,8 @@
 // Parses the few statement forms the program sends: a tokenizer over the
 // statement bytes (names quoted with "", [] or `` and doubled closing
-// characters, '...' texts with '' and line breaks) and one function per verb.
+// characters, '...' texts with '' and line breaks, 0h binary literals) and one
+// function per verb.
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -13,9 +15,11 @@ constexpr char kSyntaxError[] = "Syntax error.";
 constexpr char kUnrecognized[] = "Command contains unrecognized phrase/keyword.";
 
 struct Token {
-  enum class Kind { kEnd, kWord, kQuotedName, kString, kNumber, kLogical, kPunct };
+  enum class Kind { kEnd, kWord, kQuotedName, kString, kNumber, kLogical, kBinary, kPunct };
   Kind kind = Kind::kEnd;
-  std::string text;  // word as written, name/string unquoted, number as written, punctuation
+  // word as written, name/string unquoted, number as written, binary as its
+  // bytes, punctuation
+  std::string text;
   bool logical = false;
 };
 
@@ -25,6 +29,14 @@ bool IsWordByte(unsigned char c) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The value of hexadecimal digit `c`, or -1.
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
 
 // True when `text` in upper case is `upper` (ASCII letters only).
 bool EqualsUpper(std::string_view text, std::string_view upper) {
@@ -62,6 +74,9 @@ class Lexer {
       return Quoted(c == '[' ? ']' : c, Token::Kind::kQuotedName, token);
     if (c == '\'') return Quoted('\'', Token::Kind::kString, token);
     if (c == '.' && LogicalAhead(token)) return Status::Ok();
+    if (c == '0' && pos_ + 1 < sql_.size() && (sql_[pos_ + 1] == 'h' || sql_[pos_ + 1] == 'H')) {
+      return Binary(token);
+    }
     if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && NumberAhead())) return Number(token);
     if (IsWordByte(static_cast<unsigned char>(c))) {
       std::size_t start = pos_;
@@ -150,6 +165,35 @@ class Lexer {
     token->text = std::string(sql_.substr(start, pos_ - start));
     if (pos_ < sql_.size() && IsWordByte(static_cast<unsigned char>(sql_[pos_]))) {
       return Status::InvalidArgument(kSyntaxError);
+    }
+    return Status::Ok();
+  }
+
+  // A binary literal: 0h followed by pairs of hexadecimal digits, read into
+  // the bytes they stand for; 0h alone is the empty binary value.
+  Status Binary(Token* token) {
+    const std::size_t start = pos_;
+    pos_ += 2;
+    while (pos_ < sql_.size() && IsWordByte(static_cast<unsigned char>(sql_[pos_]))) ++pos_;
+    const std::string_view digits = sql_.substr(start + 2, pos_ - start - 2);
+    std::string shown(sql_.substr(start, std::min<std::size_t>(pos_ - start, 40)));
+    if (pos_ - start > 40) shown += "...";
+    for (char d : digits) {
+      if (HexValue(d) < 0) {
+        return Status::InvalidArgument("Syntax error: the binary literal " + shown +
+                                       " holds a character that is not a hexadecimal digit.");
+      }
+    }
+    if (digits.size() % 2 != 0) {
+      return Status::InvalidArgument("Syntax error: the binary literal " + shown + " has " +
+                                     std::to_string(digits.size()) +
+                                     " hexadecimal digits; each byte takes two.");
+    }
+    token->kind = Token::Kind::kBinary;
+    token->text.resize(digits.size() / 2);
+    for (std::size_t i = 0; i < token->text.size(); ++i) {
+      token->text[i] =
+          static_cast<char>(HexValue(digits[2 * i]) * 16 + HexValue(digits[2 * i + 1]));
     }
     return Status::Ok();
   }
@@ -331,6 +375,9 @@ Status ParseLiteral(Parser* p, Literal* literal) {
       break;
     case Token::Kind::kNumber:
       literal->kind = Literal::Kind::kNumber;
+      break;
+    case Token::Kind::kBinary:
+      literal->kind = Literal::Kind::kBinary;
       break;
     case Token::Kind::kLogical:
       literal->kind = Literal::Kind::kLogical;

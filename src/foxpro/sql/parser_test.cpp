@@ -122,6 +122,57 @@ TEST(Parser, InsertLiterals) {
   EXPECT_EQ(s->values[10].text, "");
 }
 
+// Binary literals: 0h and pairs of hex digits in either case, read into
+// their bytes; anything else after 0h is refused with the literal named.
+TEST(Parser, BinaryLiterals) {
+  std::string every_byte, every_hex;
+  for (int b = 0; b < 256; ++b) {
+    every_byte.push_back(static_cast<char>(b));
+    static const char kHex[] = "0123456789abcdef";
+    every_hex += kHex[b >> 4];
+    every_hex += kHex[b & 15];
+  }
+  struct Case {
+    std::string literal;
+    std::string bytes;  // expected bytes when `error` is empty
+    std::string error;  // part of the message
+  } cases[] = {
+      {"0h00FF41",
+       std::string("\0\xff"
+                   "A",
+                   3),
+       ""},
+      {"0H0aFf", "\x0a\xff", ""},
+      {"0h", "", ""},
+      {"0h" + every_hex, every_byte, ""},
+      {"0h123", "", "0h123 has 3 hexadecimal digits"},
+      {"0h1", "", "has 1 hexadecimal digits"},
+      {"0h12G4", "", "0h12G4 holds a character that is not a hexadecimal digit"},
+      {"0hx", "", "not a hexadecimal digit"},
+      {"0h\xC3\xA4", "", "not a hexadecimal digit"},
+      {"0h12 34", "", "Missing ')'"},
+      {"0h12.5", "", "Missing ')'"},
+  };
+  for (const Case& c : cases) {
+    const std::string sql = "INSERT INTO t VALUES(" + c.literal + ", 1)";
+    auto s = Parse(sql);
+    if (!c.error.empty()) {
+      ASSERT_FALSE(s.ok()) << c.literal;
+      EXPECT_NE(s.status().message().find(c.error), std::string::npos) << s.status().message();
+      continue;
+    }
+    ASSERT_TRUE(s.ok()) << c.literal << ": " << s.status().ToString();
+    ASSERT_EQ(s->values.size(), 2u) << c.literal;
+    EXPECT_EQ(s->values[0].kind, Literal::Kind::kBinary) << c.literal;
+    EXPECT_TRUE(s->values[0].text == c.bytes) << c.literal;
+    EXPECT_EQ(s->values[1].kind, Literal::Kind::kNumber) << c.literal;
+  }
+  // A long literal is named by its start only.
+  auto long_one = Parse("INSERT INTO t VALUES(0h" + std::string(1001, 'a') + ")");
+  ASSERT_FALSE(long_one.ok());
+  EXPECT_LT(long_one.status().message().size(), 200u);
+}
+
 TEST(Parser, InsertWithColumnListAndSelectWithColumns) {
   auto insert = Parse("insert into t (a, \"b c\", [d]) values (1, 'x', null)");
   ASSERT_TRUE(insert.ok());

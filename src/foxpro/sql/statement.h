@@ -23,9 +23,11 @@ struct ColumnDef {
 
 // A value of INSERT.
 struct Literal {
-  enum class Kind { kNull, kString, kNumber, kLogical };
+  enum class Kind { kNull, kString, kNumber, kLogical, kBinary };
   Kind kind = Kind::kNull;
-  std::string text;      // kString: the bytes between the quotes, '' undone; kNumber: as written
+  // kString: the bytes between the quotes, '' undone; kNumber: as written;
+  // kBinary: the bytes of 0h + hex digits (0h00FF -> "\x00\xFF").
+  std::string text;
   bool logical = false;  // kLogical
 };
 

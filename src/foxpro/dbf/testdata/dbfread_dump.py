@@ -8,6 +8,7 @@ Usage: dbfread_dump.py TABLE.dbf [ENCODING]
 Values: N (none), L:T / L:F, D:<decimal> (numbers), DATE:YYYY-MM-DD,
 T:YYYY-MM-DD HH:MM:SS.mmm, S:<text> with \\ \\n \\r \\t escaped, B:<hex>.
 """
+import codecs
 import datetime
 import decimal
 import sys
@@ -44,9 +45,19 @@ def normalize(value):
     return 'S:' + escape(value)
 
 
+def windows_undefined(error):
+    """Reads bytes 0x80-0x9F that a single-byte code page leaves undefined as
+    the C1 control of the same number, as Windows and the engine do."""
+    bad = error.object[error.start:error.end]
+    return ''.join(chr(b) if 0x80 <= b <= 0x9F else '\ufffd' for b in bad), error.end
+
+
+codecs.register_error('windows_undefined', windows_undefined)
+
+
 def main():
     encoding = sys.argv[2] if len(sys.argv) > 2 else None
-    table = dbfread.DBF(sys.argv[1], encoding=encoding, char_decode_errors='replace')
+    table = dbfread.DBF(sys.argv[1], encoding=encoding, char_decode_errors='windows_undefined')
     out = sys.stdout
     for ordinal, record in enumerate(table):
         for name, value in record.items():
