@@ -173,7 +173,7 @@ TEST_P(TransferTest, QuoteCharactersInNamesAreEscaped) {
   EXPECT_EQ(list1_.Names(), std::vector<std::string>{table});
 
   // And back: the SQL side's DROP TABLE doubles the quote.
-  Fox("CREATE TABLE \"q\"\"t]x " + table.substr(6) + "\"(\"c\"\"1\" I)");
+  Fox("CREATE TABLE \"q\"\"t]x " + table.substr(6) + "\"(\"c1\" I)");
   list1_ = testing::VectorTableList({table});
   list1_.Select(table);
   ui_ = testing::RecordingUi();

@@ -83,11 +83,16 @@ std::string FoxLiteral(std::string_view text) {
   return out + "'";
 }
 
-// The text of the nearest double, as a SQLite NUMERIC column gives it back.
+// A number as a SQLite NUMERIC column gives it back: a double, read through
+// its driver with 15 significant digits.
 std::string NearestDouble(const std::string& text) {
   double value = 0;
   std::from_chars(text.data(), text.data() + text.size(), value);
-  return ado::DoubleText(value);
+  char digits[32];
+  auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 15);
+  double rounded = 0;
+  std::from_chars(digits, end.ptr, rounded);
+  return ado::DoubleText(rounded);
 }
 
 class RoundTripTest : public testing::TransferFixture,
