@@ -95,6 +95,10 @@ void ConsoleProgress::StartTable(const std::string& table, std::int64_t rows) {
   Table t;
   t.name = table;
   t.total = rows;
+  // What failed before the rows (the question, the source, CREATE TABLE)
+  // belongs to this table.
+  t.failures = pending_failures_;
+  pending_failures_ = 0;
   t.start = Clock::now();
   tables_.push_back(t);
   in_rows_ = true;
@@ -123,7 +127,11 @@ void ConsoleProgress::EndTable() {
 }
 
 void ConsoleProgress::CountFailure() {
-  if (in_rows_ && !tables_.empty()) ++tables_.back().failures;
+  if (in_rows_ && !tables_.empty()) {
+    ++tables_.back().failures;
+  } else {
+    ++pending_failures_;
+  }
 }
 
 void ConsoleProgress::ClearLine() {

@@ -50,7 +50,8 @@ class ConsoleProgress : public transfer::ProgressBar {
 
   // True between StartTable and EndTable.
   bool InRows() const { return in_rows_; }
-  // Counts one failure against the table being copied, if any.
+  // Counts one failure against the table being copied; outside a table's
+  // rows, against the next table that starts.
   void CountFailure();
   // Clears a live line so that other text can be printed; the line is drawn
   // again at its next change.
@@ -76,6 +77,7 @@ class ConsoleProgress : public transfer::ProgressBar {
   bool live_;
   bool in_rows_ = false;
   bool line_shown_ = false;
+  int pending_failures_ = 0;
   Clock::time_point last_draw_;
   std::vector<Table> tables_;
 };

@@ -186,7 +186,10 @@ int RunCopy(const CopyOptions& options, std::ostream& err, const RunEnvironment&
   } else {
     transfer::SendSybaseToFoxpro(context);
   }
-  return ui.failures() == 0 ? kExitOk : kExitFailures;
+  if (ui.failures() == 0) return kExitOk;
+  err << "quillomar-copy: " << ui.failures() << (ui.failures() == 1 ? " step" : " steps")
+      << " failed\n";
+  return kExitFailures;
 }
 
 }  // namespace copytool

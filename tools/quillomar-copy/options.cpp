@@ -28,6 +28,13 @@ bool ParseBatchRows(const std::string& text, std::int64_t* rows) {
   return true;
 }
 
+bool TakesValue(std::string_view name) {
+  for (std::string_view option : {"--dbc", "--folder", "--dsn", "--overwrite", "--mode", "--batch"}) {
+    if (name == option) return true;
+  }
+  return false;
+}
+
 // The parser's state: which required choices were made.
 struct Seen {
   bool foxpro = false;
@@ -143,6 +150,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args, bool on_termina
     std::string error = ApplyFlag(name, &o, &seen, &known);
     if (known && has_inline) error = std::string(name) + " takes no value";
     if (!known) {
+      if (!TakesValue(name)) return Fail("unknown option " + std::string(name));
       if (!has_inline) {
         if (i + 1 >= args.size()) return Fail(arg + " needs a value");
         value = args[++i];
