@@ -84,6 +84,7 @@ TEST(CopyNameList, SortsIgnoringCaseAndKeepsTheCurrentEntry) {
                                              "orders"}));
   EXPECT_EQ(list.List(list.ListIndex()), "orders");
   EXPECT_EQ(list.Find("CUSTOMERS"), 3);
+  EXPECT_EQ(list.Find("customers"), 4);
   EXPECT_EQ(list.Find("nosuch"), -1);
   list.RemoveItem(0);
   EXPECT_EQ(list.List(list.ListIndex()), "orders");

@@ -21,8 +21,11 @@ trap 'rm -rf "$WORK"' EXIT
 fail() { echo "copy test: FAILED: $*" >&2; exit 1; }
 unset DISPLAY WAYLAND_DISPLAY
 
-# A private SQLite data source beside the environment's ones.
+# A private SQLite data source beside the environment's ones, in a copy of
+# its data source file so that runs do not see each other's.
 DB=$WORK/copy.db
+cp "$ODBCINI" "$WORK/odbc.ini"
+export ODBCINI=$WORK/odbc.ini
 cat >>"$ODBCINI" <<INI
 
 [CopyToolSqlite]
@@ -69,6 +72,11 @@ unknown table|--folder $FOX --dsn $DSN --to-sql customers nosuch
 CASES
 grep -q "no table 'nosuch' on the FoxPro side" <<<"$OUT" || fail "the unknown table is not named"
 [ ! -s "$DB" ] || [ -z "$(sqlite3 "$DB" .tables)" ] || fail "a usage error copied tables"
+# A side that cannot be opened is a failure, not bad usage.
+run --dbc "$WORK/none.dbc" --dsn "$DSN" --to-sql
+expect_status 1 "a missing container"
+grep -q "the tables cannot be listed" <<<"$OUT" || fail "no message for a missing container:
+$OUT"
 
 # ---- 2. The sample tables to SQLite and back ----
 TABLES=$("$FOXSQL" "$FOX" .tables | tr -d '\r' | awk -F, 'NR > 1 && $1 == "TABLE" {print $2}')

@@ -40,6 +40,9 @@ void NameList::Clear() {
 }
 
 int NameList::Find(std::string_view name) const {
+  for (int i = 0; i < ListCount(); ++i) {
+    if (entries_[static_cast<std::size_t>(i)].name == name) return i;
+  }
   const std::string key = FoldCase(name);
   for (int i = 0; i < ListCount(); ++i) {
     if (FoldCase(entries_[static_cast<std::size_t>(i)].name) == key) return i;

@@ -25,8 +25,8 @@ class NameList : public db::TableList {
   void RemoveItem(int index) override;
   void Clear() override;
 
-  // Position of the first entry equal to `name` ignoring ASCII letter case,
-  // or -1.
+  // Position of the entry spelled exactly `name`, else of the first one
+  // equal to it ignoring ASCII letter case, or -1.
   int Find(std::string_view name) const;
 
  private:
