@@ -158,8 +158,8 @@ std::string ConsoleProgress::LiveLine(const Table& t, Clock::time_point now) con
   std::string line = t.name + " [";
   int filled = 0;
   if (t.total > 0) {
-    filled = static_cast<int>(static_cast<double>(t.sent) * kBarWidth /
-                              static_cast<double>(t.total));
+    filled =
+        static_cast<int>(static_cast<double>(t.sent) * kBarWidth / static_cast<double>(t.total));
   }
   if (filled > kBarWidth) filled = kBarWidth;
   line.append(static_cast<std::size_t>(filled), '#');

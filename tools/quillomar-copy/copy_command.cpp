@@ -148,8 +148,8 @@ int RunCopy(const CopyOptions& options, std::ostream& err, const RunEnvironment&
     } else if (auto unknown = SelectNamed(source, options.tables, fields, to_sql);
                !unknown.empty()) {
       for (const std::string& name : unknown) {
-        err << "quillomar-copy: no table '" << name << "' on the "
-            << (to_sql ? "FoxPro" : "SQL") << " side\n";
+        err << "quillomar-copy: no table '" << name << "' on the " << (to_sql ? "FoxPro" : "SQL")
+            << " side\n";
       }
       err << UsageText();
       return kExitUsage;
@@ -178,7 +178,7 @@ int RunCopy(const CopyOptions& options, std::ostream& err, const RunEnvironment&
     if (InterruptRequested() && !progress.InRows()) ExitInterrupted(progress, environment);
   };
   NoPointer pointer;
-  transfer::TransferContext context{ui,       nullptr, fields,  foxpro_list,
+  transfer::TransferContext context{ui,       nullptr,  fields,  foxpro_list,
                                     sql_list, progress, pointer, app::ApplicationTitle()};
   // 3. The window's own copy.
   if (to_sql) {

@@ -80,8 +80,8 @@ TEST(CopyNameList, SortsIgnoringCaseAndKeepsTheCurrentEntry) {
   list.AddItem("Alpha");
   std::vector<std::string> names;
   for (int i = 0; i < list.ListCount(); ++i) names.push_back(list.List(i));
-  EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "B1", "b_x", "Customers", "customers",
-                                             "orders"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Alpha", "B1", "b_x", "Customers", "customers", "orders"}));
   EXPECT_EQ(list.List(list.ListIndex()), "orders");
   EXPECT_EQ(list.Find("CUSTOMERS"), 3);
   EXPECT_EQ(list.Find("customers"), 4);

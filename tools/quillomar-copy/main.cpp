@@ -15,8 +15,7 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const copytool::ParseResult parsed =
-      copytool::ParseArguments(args, isatty(STDIN_FILENO) != 0);
+  const copytool::ParseResult parsed = copytool::ParseArguments(args, isatty(STDIN_FILENO) != 0);
   if (parsed.kind == copytool::ParseResult::Kind::kHelp) {
     std::cout << copytool::UsageText();
     return copytool::kExitOk;

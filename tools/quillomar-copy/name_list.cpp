@@ -15,10 +15,9 @@ std::string FoldCase(std::string_view text) {
 
 void NameList::AddItem(const std::string& name) {
   const std::string key = FoldCase(name);
-  auto place = std::upper_bound(entries_.begin(), entries_.end(), key,
-                                [](const std::string& k, const Entry& e) {
-                                  return k < FoldCase(e.name);
-                                });
+  auto place =
+      std::upper_bound(entries_.begin(), entries_.end(), key,
+                       [](const std::string& k, const Entry& e) { return k < FoldCase(e.name); });
   const auto position = place - entries_.begin();
   entries_.insert(place, Entry{name, false});
   if (current_ >= position) ++current_;

@@ -29,7 +29,8 @@ bool ParseBatchRows(const std::string& text, std::int64_t* rows) {
 }
 
 bool TakesValue(std::string_view name) {
-  for (std::string_view option : {"--dbc", "--folder", "--dsn", "--overwrite", "--mode", "--batch"}) {
+  for (std::string_view option :
+       {"--dbc", "--folder", "--dsn", "--overwrite", "--mode", "--batch"}) {
     if (name == option) return true;
   }
   return false;

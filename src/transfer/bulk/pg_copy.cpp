@@ -83,8 +83,9 @@ bool IsPostgresDriver(const PgDataSource& source) {
   std::string library = source.driver_library;
   const std::size_t slash = library.rfind('/');
   if (slash != std::string::npos) library.erase(0, slash + 1);
-  std::transform(library.begin(), library.end(), library.begin(),
-                 [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+  std::transform(library.begin(), library.end(), library.begin(), [](char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  });
   return library.find("psqlodbc") != std::string::npos;
 }
 
@@ -139,11 +140,20 @@ void AppendCopyValue(std::string* out, const std::string_view* value) {
   }
   for (char c : *value) {
     switch (c) {
-      case '\\': *out += "\\\\"; break;
-      case '\t': *out += "\\t"; break;
-      case '\n': *out += "\\n"; break;
-      case '\r': *out += "\\r"; break;
-      default: *out += c;
+      case '\\':
+        *out += "\\\\";
+        break;
+      case '\t':
+        *out += "\\t";
+        break;
+      case '\n':
+        *out += "\\n";
+        break;
+      case '\r':
+        *out += "\\r";
+        break;
+      default:
+        *out += c;
     }
   }
 }

@@ -20,15 +20,15 @@ namespace transfer::bulk {
 // What a PostgreSQL data source holds, read from the ODBC files. An empty
 // field was not given (libpq then uses its own default).
 struct PgDataSource {
-  std::string driver;         // "Driver": the driver's name (or library path)
-  std::string driver_library; // the driver's library, from odbcinst.ini
-  std::string host;           // "Servername" (or "Server"): host or socket folder
-  std::string port;           // "Port"
-  std::string database;       // "Database"
-  std::string user;           // "Username", else "UID"
-  std::string password;       // "Password", else "PWD"
-  std::string sslmode;        // "SSLmode"
-  std::string conn_settings;  // "ConnSettings": statements run after connecting
+  std::string driver;          // "Driver": the driver's name (or library path)
+  std::string driver_library;  // the driver's library, from odbcinst.ini
+  std::string host;            // "Servername" (or "Server"): host or socket folder
+  std::string port;            // "Port"
+  std::string database;        // "Database"
+  std::string user;            // "Username", else "UID"
+  std::string password;        // "Password", else "PWD"
+  std::string sslmode;         // "SSLmode"
+  std::string conn_settings;   // "ConnSettings": statements run after connecting
 };
 
 // Reads the keys of data source `dsn` with the ODBC installer API (the

@@ -50,8 +50,9 @@ TEST(CopyText, ConnSettingsDecodeAsTheDriverReadsThem) {
   EXPECT_EQ(DecodeConnSettings("100%"), "100%");
   EXPECT_EQ(DecodeConnSettings("%zz%4"), "%zz%4");
   EXPECT_EQ(CopyStatement("a\"b"), "COPY \"a\"\"b\" FROM STDIN");
-  EXPECT_EQ(IdentityQuery("it's"),
-            "SELECT current_database()::text, current_user::text, '\"it''s\"'::regclass::oid::text");
+  EXPECT_EQ(
+      IdentityQuery("it's"),
+      "SELECT current_database()::text, current_user::text, '\"it''s\"'::regclass::oid::text");
 }
 
 // A PostgreSQL data source of the test environment, its ODBC connection, and
@@ -124,9 +125,17 @@ TEST_F(PgCopyTest, DataSourceKeysReachTheSameTable) {
 TEST_F(PgCopyTest, CopyStoresWhatTheInsertsStore) {
   // Text as the INSERTs carry it (the binary form included); null where an
   // INSERT writes NULL.
-  const std::vector<std::optional<std::string>> texts = {
-      "tab\there", "two\r\nlines", "lf\nonly", "cr\ronly", "back\\slash \\N \\.", "\\",
-      "O'Brien", "0x00FF10", "S\xC3\xB8ren \xC3\x85g\xC3\xA5rd", " padded ", std::nullopt};
+  const std::vector<std::optional<std::string>> texts = {"tab\there",
+                                                         "two\r\nlines",
+                                                         "lf\nonly",
+                                                         "cr\ronly",
+                                                         "back\\slash \\N \\.",
+                                                         "\\",
+                                                         "O'Brien",
+                                                         "0x00FF10",
+                                                         "S\xC3\xB8ren \xC3\x85g\xC3\xA5rd",
+                                                         " padded ",
+                                                         std::nullopt};
   const ado::Dialect& dialect = odbc_.dialect();
   std::string rows;
   for (std::size_t i = 0; i < texts.size(); ++i) {
