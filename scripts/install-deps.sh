@@ -3,7 +3,7 @@
 # program needs to build and run; "test" adds what the tests need.
 set -euo pipefail
 purpose=${1:-run}
-packages=(cmake g++ make qt6-base-dev unixodbc-dev unixodbc libsqliteodbc fonts-liberation
+packages=(cmake g++ make qt6-base-dev unixodbc-dev unixodbc libsqliteodbc libpq-dev fonts-liberation
           libgtest-dev libgmock-dev)
 if [ "$purpose" = test ]; then
   packages+=(odbc-postgresql odbc-mariadb mariadb-server postgresql xvfb xauth xdotool imagemagick
