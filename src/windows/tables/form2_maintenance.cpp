@@ -122,8 +122,11 @@ void Form2::RenameSelected(app::Trap& trap, const std::unique_ptr<ado::Connectio
                               old_name);
     });
     if (trap.Test(120, [&] { return new_name.empty(); })) continue;
-    const bool renamed =
-        trap.Step(122, [&] { Require(connection).Execute(RenameStatement(old_name, new_name)); });
+    // The statement is written the way the connected database reads it.
+    const bool renamed = trap.Step(122, [&] {
+      ado::Connection& open = Require(connection);
+      open.Execute(open.dialect().RenameStatement(old_name, new_name));
+    });
     if (!renamed) continue;
     trap.Step(124, [&] { list2_->RemoveItem(i); });
     trap.Step(126, [&] { list2_->AddItem(new_name); });
