@@ -6,6 +6,69 @@
 #include "platform/ui/ui.h"
 
 namespace app {
+namespace {
+
+constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The length of the well-formed UTF-8 sequence that starts `text`, or 0 when
+// its first byte starts none. `text` is not empty.
+std::size_t SequenceLength(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char low = 0x80;  // the range of the second byte
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // overlong
+    if (lead == 0xED) high = 0x9F;  // surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;   // overlong
+    if (lead == 0xF4) high = 0x8F;  // past U+10FFFF
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  const auto second = static_cast<unsigned char>(text[1]);
+  if (second < low || second > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (!IsContinuation(static_cast<unsigned char>(text[i]))) return 0;
+  }
+  return length;
+}
+
+// Appends at most `max_characters` characters of `text` to `out` as the
+// report shows them (see ErrorReportText). Returns false when characters
+// were left over.
+bool AppendShown(std::string& out, std::string_view text, std::size_t max_characters) {
+  std::size_t at = 0;
+  for (std::size_t shown = 0; at < text.size(); ++shown) {
+    if (shown == max_characters) return false;
+    const std::size_t length = SequenceLength(text.substr(at));
+    if (text[at] == '\0') {
+      out += "\\0";
+      ++at;
+    } else if (length == 0) {
+      out += kReplacement;
+      ++at;
+    } else {
+      out.append(text, at, length);
+      at += length;
+    }
+  }
+  return true;
+}
+
+void AppendShown(std::string& out, std::string_view text) {
+  AppendShown(out, text, std::string_view::npos);
+}
+
+}  // namespace
 
 std::string HandlerContext(std::string_view window, std::string_view handler) {
   std::string context = "in Vantrel2021/08/31.";
@@ -18,9 +81,10 @@ std::string HandlerContext(std::string_view window, std::string_view handler) {
 
 std::string ErrorReportText(std::string_view description, std::string_view context, int line,
                             const std::string* sql) {
-  std::string text(description);
+  std::string text;
+  AppendShown(text, description);
   text += "\r\n";
-  text += context;
+  AppendShown(text, context);
   text += "at line ";
   // The number is printed without a sign.
   long long magnitude = line < 0 ? -static_cast<long long>(line) : line;
@@ -30,7 +94,9 @@ std::string ErrorReportText(std::string_view description, std::string_view conte
   text += kSupportAddress;
   if (sql != nullptr) {
     text += "\r\rsql: ";
-    text += *sql;
+    if (!AppendShown(text, *sql, kReportSqlCharacters)) {
+      text += "\xE2\x80\xA6 (" + std::to_string(sql->size()) + " bytes)";  // "… (N bytes)"
+    }
   }
   return text;
 }

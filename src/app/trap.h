@@ -4,6 +4,7 @@
 #ifndef QUILLOMAR_APP_TRAP_H_
 #define QUILLOMAR_APP_TRAP_H_
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,9 +21,23 @@ inline constexpr char kSupportAddress[] = "support@quillomar.example";
 // The handler context shown in a report: "in Vantrel2021/08/31.Form1.Form_Load ".
 std::string HandlerContext(std::string_view window, std::string_view handler);
 
+// How many characters of a statement a report shows before cutting it.
+inline constexpr std::size_t kReportSqlCharacters = 4000;
+
 // The report text: description, CR LF, context, "at line ", number, CR CR,
 // the request line; with `sql` (transfer handlers) CR CR "sql: " and the
 // statement.
+//
+// The text is always valid UTF-8 without a zero byte, whatever bytes a
+// driver's message or a statement carries, so the box can always show it:
+// every byte that does not belong to a well-formed UTF-8 sequence (a stray
+// continuation byte, a cut or overlong sequence, a surrogate, a code point
+// past U+10FFFF) is shown as U+FFFD, and a zero byte as the two characters
+// "\0". A statement of more than kReportSqlCharacters characters shows its
+// first kReportSqlCharacters characters followed by "… (N bytes)", N being
+// the statement's full length in bytes; the cut never splits a character,
+// and each replaced byte counts as one character. The work is bounded by
+// the shown part, so a statement of megabytes costs no more than a short one.
 std::string ErrorReportText(std::string_view description, std::string_view context, int line,
                             const std::string* sql = nullptr);
 

@@ -76,6 +76,74 @@ TEST(ErrorReport, TextIsComposedByteForByte) {
             "x\r\n" + context + "at line 2147483648\r\r" + request);
 }
 
+// The part of a report after "sql: ".
+std::string SqlShown(const std::string& sql) {
+  const std::string text = ErrorReportText("x", "in c ", 244, &sql);
+  return text.substr(text.find("\r\rsql: ") + 7);
+}
+
+std::string Repeat(std::string_view piece, std::size_t times) {
+  std::string text;
+  for (std::size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+TEST(ErrorReport, LongStatementsAreCutAtACharacterAfter4000) {
+  const std::string a3999 = Repeat("a", 3999);
+  const std::string euro = "\xE2\x82\xAC";  // three bytes, one character
+  struct Case {
+    const char* name;
+    std::string sql;
+    std::string shown;
+  } const cases[] = {
+      {"short", "SELECT 1", "SELECT 1"},
+      {"exactly 4000", Repeat("a", 4000), Repeat("a", 4000)},
+      {"4001", Repeat("a", 4001), Repeat("a", 4000) + "\xE2\x80\xA6 (4001 bytes)"},
+      {"4000 multi-byte characters are not cut", Repeat(euro, 4000), Repeat(euro, 4000)},
+      {"multi-byte character at the cut", a3999 + euro + euro,
+       a3999 + euro + "\xE2\x80\xA6 (4005 bytes)"},
+      {"four-byte character just past the cut", Repeat("a", 4000) + "\xF0\x9F\x98\x80",
+       Repeat("a", 4000) + "\xE2\x80\xA6 (4004 bytes)"},
+      {"invalid bytes count as one character each", a3999 + "\xFF\xFE",
+       a3999 + "\xEF\xBF\xBD\xE2\x80\xA6 (4001 bytes)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SqlShown(c.sql), c.shown) << c.name;
+
+  // A statement of megabytes is shown as quickly and as short as any other.
+  const std::string huge =
+      Repeat("INSERT INTO \"t\" VALUES('\xC3\xA9') ", 5 * 1024 * 1024 / 29 + 1);
+  const std::string shown = SqlShown(huge);
+  EXPECT_TRUE(shown.ends_with("\xE2\x80\xA6 (" + std::to_string(huge.size()) + " bytes)"));
+  EXPECT_LT(shown.size(), 4300u);  // 4,000 characters, a few of two bytes
+  EXPECT_TRUE(huge.starts_with(shown.substr(0, shown.size() - 40)));
+}
+
+TEST(ErrorReport, RawBytesBecomeVisibleValidText) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  struct Case {
+    const char* name;
+    std::string raw;
+    std::string shown;
+  } const cases[] = {
+      {"valid text kept", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
+       "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+      {"zero byte", std::string("a\0b", 3), "a\\0b"},
+      {"Latin-1 byte", "caf\xE9", "caf" + fffd},
+      {"stray continuation", "\x80x", fffd + "x"},
+      {"cut sequence at the end", "x\xE2\x82", "x" + fffd + fffd},
+      {"cut sequence before ASCII", "\xE2\x82y", fffd + fffd + "y"},
+      {"overlong", "\xC0\xAF\xE0\x80\xAF", Repeat(fffd, 5)},
+      {"surrogate", "\xED\xA0\x80", Repeat(fffd, 3)},
+      {"past U+10FFFF", "\xF4\x90\x80\x80", Repeat(fffd, 4)},
+      {"largest code point kept", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SqlShown(c.raw), c.shown) << c.name;
+    const std::string text = ErrorReportText(c.raw, "in c ", 100);
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), c.shown) << c.name;
+  }
+}
+
 TEST(ErrorReport, ContextNamesWindowAndHandler) {
   EXPECT_EQ(HandlerContext("Form2", "PushButton3_Click"),
             "in Vantrel2021/08/31.Form2.PushButton3_Click ");

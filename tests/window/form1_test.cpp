@@ -216,6 +216,97 @@ TEST_F(Form1Test, FolderButtonAsksForAFolderAndCancelChangesNothing) {
   EXPECT_TRUE(Option("Option1")->isChecked());
 }
 
+// The line numbers of the error reports shown so far, in order.
+std::vector<int> ReportLines(const ui::ScriptedUi& ui) {
+  std::vector<int> lines;
+  for (const UiCall& box : ui.CallsOf(UiCall::Kind::kMessageBox)) {
+    if (box.title != "Application Error") continue;
+    const std::size_t at = box.text.find("at line ");
+    lines.push_back(at == std::string::npos ? -1 : std::atoi(box.text.c_str() + at + 8));
+  }
+  return lines;
+}
+
+std::unique_ptr<ado::Connection> CannotCreate() {
+  throw ado::Error("ActiveX component can't create object", 429);
+}
+
+// A statement made to fail reports its own line, and the handler goes on.
+TEST_F(Form1Test, EachFailingStepReportsItsOwnLine) {
+  using Kind = UiCall::Kind;
+  struct Case {
+    const char* name;
+    const char* button;
+    std::vector<std::pair<Kind, int>> failing_calls;  // kind, calls to let pass first
+    bool no_connection_object;
+    std::vector<int> lines;
+    std::vector<std::string> infos;  // the other boxes, in order
+  } const cases[] = {
+      {"FoxPro test: object", "PushButton1", {}, true, {100}, {"Could not connect."}},
+      {"FoxPro test: failure box", "PushButton1", {{Kind::kMessageBox, 0}}, false, {118}, {}},
+      {"FoxPro test: pointer after failure",
+       "PushButton1",
+       {{Kind::kSetPointer, 1}},
+       false,
+       {120},
+       {"Could not connect."}},
+      {"SQL test: object", "PushButton2", {}, true, {100}, {"Could not connect."}},
+      {"SQL test: failure box", "PushButton2", {{Kind::kMessageBox, 0}}, false, {114}, {}},
+      {"SQL test: pointer after failure",
+       "PushButton2",
+       {{Kind::kSetPointer, 1}},
+       false,
+       {116},
+       {"Could not connect."}},
+      {"help box", "PushButton3", {{Kind::kMessageBox, 0}}, false, {124}, {}},
+      {"next: busy pointer", "PushButton4", {{Kind::kSetPointer, 0}}, false, {100}, {}},
+      {"next: both tests", "PushButton4", {}, true, {102, 104}, {}},
+      {"next: default pointer", "PushButton4", {{Kind::kSetPointer, 1}}, false, {112}, {}},
+      {"folder browse", "PushButton5", {{Kind::kBrowseFolder, 0}}, false, {100}, {}},
+      {"file dialog", "PushButton6", {{Kind::kOpenFile, 0}}, false, {108}, {}},
+      {"hint box", "PushButton7", {{Kind::kMessageBox, 0}}, false, {100}, {}},
+  };
+  StoreBeforeStart({{"DBCFile", "/data/kept.dbc"}, {"FreeTableFolder", "/data/free"}});
+  Start();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui_.Clear();
+    tables_.calls.clear();
+    for (const auto& [kind, skip] : c.failing_calls) ui_.FailNext(kind, skip);
+    {
+      using Creator = db::ScopedConnectionCreator::Creator;
+      // An empty creator makes connections as usual.
+      db::ScopedConnectionCreator creator(c.no_connection_object ? Creator(CannotCreate)
+                                                                 : Creator());
+      Click(c.button);
+    }
+    EXPECT_EQ(ReportLines(ui_), c.lines);
+    std::vector<std::string> infos;
+    for (const UiCall& box : Boxes()) {
+      if (box.title != "Application Error") infos.push_back(box.text);
+    }
+    // A failed box is recorded before it fails.
+    if (!c.failing_calls.empty() && c.failing_calls[0].first == Kind::kMessageBox) {
+      ASSERT_FALSE(infos.empty());
+      infos.erase(infos.begin());
+    }
+    EXPECT_EQ(infos, c.infos);
+  }
+  // The handlers went on after their failures.
+  EXPECT_EQ(TextOf("Text1"), "/data/kept.dbc");
+  EXPECT_EQ(TextOf("Text2"), "/data/free");
+}
+
+TEST_F(Form1Test, NextGoesOnInsideBothBranchesWhenTheTestsCannotCreateAConnection) {
+  Start();
+  ui_.Clear();
+  db::ScopedConnectionCreator failing(CannotCreate);
+  Click("PushButton4");
+  EXPECT_EQ(ReportLines(ui_), (std::vector<int>{102, 104}));
+  EXPECT_EQ(tables_.calls, (std::vector<std::string>{"load", "show"}));
+  EXPECT_EQ(ui_.PointerShapes(), (std::vector<int>{11, 0}));
+}
+
 // The two Test Connection buttons: what the box says and the pointer shapes.
 struct TestButtonCase {
   const char* name;

@@ -1,5 +1,7 @@
 #include "platform/ui/scripted_ui.h"
 
+#include <stdexcept>
+
 #include "platform/ui/pointer_shape.h"
 
 namespace ui {
@@ -24,6 +26,16 @@ std::vector<int> ScriptedUi::PointerShapes() const {
   return shapes;
 }
 
+void ScriptedUi::Record(const UiCall& call) {
+  calls_.push_back(call);
+  for (auto it = failures_.begin(); it != failures_.end(); ++it) {
+    if (it->kind != call.kind) continue;
+    if (it->skip-- > 0) continue;
+    failures_.erase(it);
+    throw std::runtime_error("Scripted failure");
+  }
+}
+
 std::string ScriptedUi::NextText() {
   if (texts_.empty()) return std::string();
   std::string text = std::move(texts_.front());
@@ -39,7 +51,7 @@ int ScriptedUi::MessageBox(QWidget* owner, const std::string& text, int style,
   call.text = text;
   call.style = style;
   call.title = title;
-  calls_.push_back(call);
+  Record(call);
   if (!answers_.empty()) {
     int answer = answers_.front();
     answers_.pop_front();
@@ -56,7 +68,7 @@ std::string ScriptedUi::InputBox(QWidget* owner, const std::string& prompt,
   call.text = prompt;
   call.title = title;
   call.default_text = default_text;
-  calls_.push_back(call);
+  Record(call);
   return NextText();
 }
 
@@ -65,7 +77,7 @@ std::string ScriptedUi::OpenFile(QWidget* owner, const OpenFileRequest& request)
   call.kind = UiCall::Kind::kOpenFile;
   call.owner = owner;
   call.request = request;
-  calls_.push_back(call);
+  Record(call);
   return NextText();
 }
 
@@ -76,7 +88,7 @@ std::string ScriptedUi::BrowseFolder(QWidget* owner, const std::string& prompt,
   call.owner = owner;
   call.text = prompt;
   call.default_text = start_folder;
-  calls_.push_back(call);
+  Record(call);
   return NextText();
 }
 
@@ -85,7 +97,7 @@ void ScriptedUi::SetPointer(QWidget* window, int shape) {
   call.kind = UiCall::Kind::kSetPointer;
   call.owner = window;
   call.style = shape;
-  calls_.push_back(call);
+  Record(call);
   ApplyPointerShape(window, shape);
 }
 

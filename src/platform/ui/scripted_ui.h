@@ -31,6 +31,11 @@ class ScriptedUi : public Ui {
   // answer are cancelled (empty text).
   void QueueAnswer(int answer) { answers_.push_back(answer); }
   void QueueText(std::string text) { texts_.push_back(std::move(text)); }
+  // Makes a later call of `kind` fail: after `skip` further calls of that
+  // kind, the next one is recorded and then throws std::runtime_error
+  // ("Scripted failure"), as a box or pointer the platform refuses would.
+  // A failing SetPointer leaves the pointer as it was.
+  void FailNext(UiCall::Kind kind, int skip = 0) { failures_.push_back({kind, skip}); }
 
   const std::vector<UiCall>& calls() const { return calls_; }
   // The recorded calls of one kind, in order.
@@ -54,10 +59,18 @@ class ScriptedUi : public Ui {
 
  private:
   std::string NextText();
+  // Records `call`, then throws when a queued failure is due for its kind.
+  void Record(const UiCall& call);
+
+  struct Failure {
+    UiCall::Kind kind;
+    int skip;
+  };
 
   std::vector<UiCall> calls_;
   std::deque<int> answers_;
   std::deque<std::string> texts_;
+  std::vector<Failure> failures_;
   int do_events_ = 0;
 };
 

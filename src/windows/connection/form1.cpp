@@ -27,8 +27,8 @@ std::string S(const QString& text) { return text.toStdString(); }
 
 }  // namespace
 
-std::string ConnectionHelpText() {
-  static const char* const kItems[] = {
+const std::array<const char*, 10>& ConnectionHelpItems() {
+  static const std::array<const char*, 10> kItems = {
       "Here is how I connected to my Sybase database.",
       "1. Downloaded and installed drivers: SQL Anywhere 10 for Windows "
       "(SQLAnywhere_1000_Windows.exe)",
@@ -45,12 +45,7 @@ std::string ConnectionHelpText() {
       "Data Source (ODBC)",
       "9. Clicked 'Test Connection' in my program.",
   };
-  std::string text;
-  for (const char* item : kItems) {
-    text += item;
-    text += "\r\r";
-  }
-  return text;
+  return kItems;
 }
 
 int Form1::TwipsToPixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }

@@ -6,6 +6,7 @@
 #define QUILLOMAR_WINDOWS_CONNECTION_FORM1_H_
 
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <string>
 
@@ -113,9 +114,9 @@ class Form1 : public QWidget, public db::ConnectionFields {
   QPushButton* push_button8_ = nullptr;
 };
 
-// The help message of PushButton3_Click: ten texts, each followed by two
-// carriage returns.
-std::string ConnectionHelpText();
+// The ten texts of the help message of PushButton3_Click, in order; the
+// message shows each followed by two carriage returns.
+const std::array<const char*, 10>& ConnectionHelpItems();
 
 }  // namespace windows
 

@@ -4,7 +4,9 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <array>
 #include <memory>
+#include <string>
 
 #include "accessories/appearance.h"
 #include "ado/connection.h"
@@ -44,9 +46,12 @@ void Form1::Form_Load() {
   trap.Step(104, [&] { setWindowTitle(QString::fromLatin1(app::kProductName)); });
   trap.Step(104, [&] { setWindowIcon(QIcon(QStringLiteral(":/quillomar/icon.png"))); });
   trap.Step(104, [&] { app::SetApplicationTitle(); });
-  std::string cursor_file = accessories::HandCursorPath(ProgramFolder());
-  if (trap.Test(124, [&] { return accessories::FileExists(cursor_file); })) {
-    trap.Step(126, [&] { accessories::LoadHandCursor(this, cursor_file); });
+  if (trap.Test(124, [&] {
+        return accessories::FileExists(accessories::HandCursorPath(ProgramFolder()));
+      })) {
+    trap.Step(126, [&] {
+      accessories::LoadHandCursor(this, accessories::HandCursorPath(ProgramFolder()));
+    });
   }
   trap.Step(128, [&] { text1_->setText(Q(settings_.Read(app::kDbcFileKey))); });
   trap.Step(130, [&] { text2_->setText(Q(settings_.Read(app::kFreeTableFolderKey))); });
@@ -111,8 +116,18 @@ void Form1::PushButton2_Click() {
 
 void Form1::PushButton3_Click() {
   app::Trap trap(ui_, this, kWindowName, "PushButton3_Click");
+  std::string separator;
+  trap.Step(100, [&] { separator = "\r\r"; });
+  // 102 to 120: the ten parts, each text followed by the separator.
+  const auto& items = ConnectionHelpItems();
+  std::array<std::string, 10> parts;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    trap.Step(102 + 2 * static_cast<int>(i), [&] { parts[i] = items.at(i) + separator; });
+  }
   std::string message;
-  trap.Step(100, [&] { message = ConnectionHelpText(); });
+  trap.Step(122, [&] {
+    for (const std::string& part : parts) message += part;
+  });
   trap.Step(124, [&] { ShowMessage(message); });
 }
 

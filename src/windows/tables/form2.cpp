@@ -192,9 +192,12 @@ void Form2::Form_Load() {
 }
 
 void Form2::LoadHandPointer(app::Trap& trap) {
-  const std::string path = accessories::HandCursorPath(program_folder_);
-  if (trap.Test(106, [&] { return accessories::FileExists(path); })) {
-    trap.Step(108, [&] { accessories::LoadHandCursor(this, path); });
+  if (trap.Test(106, [&] {
+        return accessories::FileExists(accessories::HandCursorPath(program_folder_));
+      })) {
+    trap.Step(108, [&] {
+      accessories::LoadHandCursor(this, accessories::HandCursorPath(program_folder_));
+    });
   }
 }
 
@@ -223,11 +226,23 @@ void Form2::SetLoadedHeight() {
   resize(width(), outer - frame_extra);
 }
 
+void SetEverySelection(app::Trap& trap, db::TableList& list, bool selected) {
+  int count = 0;
+  trap.Test(100, [&] {
+    count = list.ListCount();
+    return true;
+  });
+  for (int i = 0; i < count; ++i) {
+    trap.Step(102, [&] { list.SetSelected(i, selected); });
+  }  // 104
+}
+
 void Form2::SelectAll(SortedTableList& list, const char* handler, bool selected) {
   app::Trap trap(ui_, this, kWindowName, handler);
-  // One selection range over every entry sets the same flags as a loop over
-  // the positions, and stays instant for tens of thousands of entries.
-  trap.Step(100, [&] { list.SetAllSelected(selected); });
+  // Flags set entry by entry reach the widget as one selection change, so
+  // tens of thousands of entries stay instant.
+  SortedTableList::SelectionBatch batch(list);
+  SetEverySelection(trap, list, selected);
 }
 
 void Form2::PushButton10_Click() { SelectAll(*list1_, "PushButton10_Click", true); }

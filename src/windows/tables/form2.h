@@ -30,6 +30,11 @@ class Connection;
 
 namespace windows {
 
+// Select All / Deselect All: line 100 reads the entry count once, line 102
+// sets one entry's flag (a failure skips that entry only), line 104 goes to
+// the next position.
+void SetEverySelection(app::Trap& trap, db::TableList& list, bool selected);
+
 class Form2 : public QWidget, public TableWindowHost {
   Q_OBJECT
 

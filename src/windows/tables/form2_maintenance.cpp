@@ -5,6 +5,7 @@
 #include "ado/connection.h"
 #include "app/application_title.h"
 #include "app/trap.h"
+#include "db/new_connection.h"
 #include "platform/ui/operation_guard.h"
 #include "windows/tables/form2.h"
 #include "windows/tables/table_statements.h"
@@ -56,7 +57,7 @@ void Form2::PushButton1_Click() {
   if (!guard.acquired()) return;
   app::Trap trap(ui_, this, kWindowName, "PushButton1_Click");
   std::unique_ptr<ado::Connection> connection;
-  trap.Step(100, [&] { connection = std::make_unique<ado::Connection>(); });
+  trap.Step(100, [&] { connection = db::NewConnection(); });
   trap.Step(102, [&] { ui_.SetPointer(this, ui::kBusyPointer); });
   trap.Step(104, [&] { Require(connection).SetCursorLocation(2); });
   if (trap.Test(106, [&] { return fields_.Option1(); })) {
@@ -85,7 +86,7 @@ void Form2::PushButton5_Click() {
   if (!guard.acquired()) return;
   app::Trap trap(ui_, this, kWindowName, "PushButton5_Click");
   std::unique_ptr<ado::Connection> connection;
-  trap.Step(100, [&] { connection = std::make_unique<ado::Connection>(); });
+  trap.Step(100, [&] { connection = db::NewConnection(); });
   trap.Step(102, [&] { ui_.SetPointer(this, ui::kBusyPointer); });
   trap.Step(104, [&] { Require(connection).SetProvider("MSDASQL"); });
   trap.Step(106, [&] { Require(connection).Open(db::SybaseConnectionString(fields_)); });
@@ -122,8 +123,11 @@ void Form2::RenameSelected(app::Trap& trap, const std::unique_ptr<ado::Connectio
                               old_name);
     });
     if (trap.Test(120, [&] { return new_name.empty(); })) continue;
-    const bool renamed =
-        trap.Step(122, [&] { Require(connection).Execute(RenameStatement(old_name, new_name)); });
+    // The statement is written the way the connected database reads it.
+    const bool renamed = trap.Step(122, [&] {
+      ado::Connection& open = Require(connection);
+      open.Execute(open.dialect().RenameStatement(old_name, new_name));
+    });
     if (!renamed) continue;
     trap.Step(124, [&] { list2_->RemoveItem(i); });
     trap.Step(126, [&] { list2_->AddItem(new_name); });
@@ -138,7 +142,7 @@ void Form2::PushButton7_Click() {
   if (!guard.acquired()) return;
   app::Trap trap(ui_, this, kWindowName, "PushButton7_Click");
   std::unique_ptr<ado::Connection> connection;
-  trap.Step(100, [&] { connection = std::make_unique<ado::Connection>(); });
+  trap.Step(100, [&] { connection = db::NewConnection(); });
   trap.Step(102, [&] { ui_.SetPointer(this, ui::kBusyPointer); });
   trap.Step(104, [&] { Require(connection).SetProvider("MSDASQL"); });
   trap.Step(106, [&] { Require(connection).Open(db::SybaseConnectionString(fields_)); });

@@ -4,18 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "accessories/appearance.h"
+#include "ado/error.h"
 #include "ado/provider.h"
+#include "app/trap.h"
+#include "db/new_connection.h"
 #include "windows/tables/testing/form2_fixture.h"
+#include "windows/tables/testing/recording_list.h"
 
 namespace windows::testing {
 namespace {
@@ -141,6 +148,187 @@ TEST_F(Form2Test, SelectAllAndDeselectAllTouchOnlyTheirOwnList) {
   Click(9);
   for (int i = 0; i < 3; ++i) EXPECT_FALSE(List2().Selected(i));
   EXPECT_TRUE(ui_.calls().empty());
+}
+
+// A list that refuses to set the flag of one entry.
+class RefusingList : public RecordingList {
+ public:
+  RefusingList(std::vector<std::string> names, int refused)
+      : RecordingList(std::move(names)), refused_(refused) {}
+  void SetSelected(int index, bool selected) override {
+    if (index == refused_) throw std::runtime_error("Invalid property value");
+    RecordingList::SetSelected(index, selected);
+  }
+
+ private:
+  int refused_;
+};
+
+TEST_F(Form2Test, SelectAllReportsAFailingEntryAndGoesOnWithTheNext) {
+  for (bool selected : {true, false}) {
+    SCOPED_TRACE(selected ? "select" : "deselect");
+    ui_.Clear();
+    RefusingList list({"a", "b", "c"}, 1);
+    for (int i = 0; i < 3; ++i) list.SetSelected(i == 1 ? 0 : i, !selected);
+    {
+      app::Trap trap(ui_, &form(), "Form2", "PushButton10_Click");
+      SetEverySelection(trap, list, selected);
+    }
+    EXPECT_EQ(ReportLines(), (std::vector<int>{102}));
+    EXPECT_EQ(Reports()[0].description, "Invalid property value");
+    EXPECT_EQ(list.Selected(0), selected);
+    EXPECT_EQ(list.Selected(2), selected);
+  }
+}
+
+TEST_F(Form2Test, SelectAllStaysQuickOnALongList) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 20000; ++i) names.push_back("t" + std::to_string(100000 + i));
+  Fill(List2(), names);
+  QElapsedTimer timer;
+  timer.start();
+  Click(8);
+  Click(9);
+  Click(8);
+  EXPECT_LT(timer.elapsed(), 10000);
+  EXPECT_TRUE(List2().Selected(0));
+  EXPECT_TRUE(List2().Selected(19999));
+  EXPECT_EQ(form().List2()->selectedItems().size(), 20000);
+}
+
+std::unique_ptr<ado::Connection> CannotCreate() {
+  throw ado::Error("ActiveX component can't create object", 429);
+}
+
+// A statement made to fail reports its own line, and the handler goes on.
+// The connection object cannot be created in any case, so every step that
+// uses it fails too and no database is needed.
+TEST_F(Form2Test, EachFailingStepReportsItsOwnLine) {
+  using Kind = ui::UiCall::Kind;
+  enum class Chosen { kNothing, kOneCurrent, kTwoCurrent };
+  struct Case {
+    const char* name;
+    int button;
+    Chosen chosen;
+    // Kind, and the calls of that kind to let pass first (reports are
+    // message boxes too).
+    std::vector<std::pair<Kind, int>> failing_calls;
+    std::vector<int> lines;
+    std::vector<std::string> infos;  // boxes that are not reports, the failed one included
+  } const cases[] = {
+      {"FoxPro delete", 1, Chosen::kNothing, {}, {100, 104, 110}, {"Please select a table"}},
+      {"FoxPro delete: busy pointer",
+       1,
+       Chosen::kNothing,
+       {{Kind::kSetPointer, 0}},
+       {100, 102, 104, 110},
+       {"Please select a table"}},
+      {"FoxPro delete: box",
+       1,
+       Chosen::kNothing,
+       {{Kind::kMessageBox, 3}},
+       {100, 104, 110, 124},
+       {"Please select a table"}},
+      {"FoxPro delete: default pointer",
+       1,
+       Chosen::kNothing,
+       {{Kind::kSetPointer, 1}},
+       {100, 104, 110, 126},
+       {"Please select a table"}},
+      {"FoxPro delete: statement", 1, Chosen::kOneCurrent, {}, {100, 104, 110, 118}, {}},
+      {"SQL delete", 5, Chosen::kNothing, {}, {100, 104, 106}, {"Please select a table"}},
+      {"SQL delete: busy pointer",
+       5,
+       Chosen::kNothing,
+       {{Kind::kSetPointer, 0}},
+       {100, 102, 104, 106},
+       {"Please select a table"}},
+      {"SQL delete: box",
+       5,
+       Chosen::kNothing,
+       {{Kind::kMessageBox, 3}},
+       {100, 104, 106, 120},
+       {"Please select a table"}},
+      {"SQL delete: default pointer",
+       5,
+       Chosen::kNothing,
+       {{Kind::kSetPointer, 1}},
+       {100, 104, 106, 122},
+       {"Please select a table"}},
+      {"SQL delete: statement", 5, Chosen::kOneCurrent, {}, {100, 104, 106, 114}, {}},
+      {"FoxPro rename box",
+       6,
+       Chosen::kNothing,
+       {{Kind::kMessageBox, 0}},
+       {100},
+       {"This feature is disabled."}},
+      {"rename", 7, Chosen::kNothing, {}, {100, 104, 106}, {"Please select a table to rename."}},
+      {"rename: busy pointer",
+       7,
+       Chosen::kNothing,
+       {{Kind::kSetPointer, 0}},
+       {100, 102, 104, 106},
+       {"Please select a table to rename."}},
+      {"rename: no current entry box",
+       7,
+       Chosen::kNothing,
+       {{Kind::kMessageBox, 3}},
+       {100, 104, 106, 134},
+       {"Please select a table to rename."}},
+      {"rename: two selected box",
+       7,
+       Chosen::kTwoCurrent,
+       {{Kind::kMessageBox, 3}},
+       {100, 104, 106, 132},
+       {"Please select just one table to rename."}},
+      {"rename: input box",
+       7,
+       Chosen::kOneCurrent,
+       {{Kind::kInputBox, 0}},
+       {100, 104, 106, 118},
+       {}},
+      {"rename: statement", 7, Chosen::kOneCurrent, {}, {100, 104, 106, 122}, {}},
+      {"rename: default pointer",
+       7,
+       Chosen::kNothing,
+       {{Kind::kSetPointer, 1}},
+       {100, 104, 106, 136},
+       {"Please select a table to rename."}},
+      {"help box",
+       12,
+       Chosen::kNothing,
+       {{Kind::kMessageBox, 0}},
+       {100},
+       {"Questions? Please contact Team Tolvane at https://quillomar.example/contact"}},
+  };
+  db::ScopedConnectionCreator failing(CannotCreate);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui_.Clear();
+    SortedTableList& list = c.button == 1 ? List1() : List2();
+    List1().Clear();
+    List2().Clear();
+    if (c.chosen != Chosen::kNothing) {
+      Fill(list, {"alpha", "beta", "gamma"});
+      Select(list, c.chosen == Chosen::kOneCurrent ? Strings{"beta"} : Strings{"alpha", "beta"});
+      MakeCurrent(list, "gamma");
+    }
+    ui_.QueueText("renamed");
+    for (const auto& [kind, skip] : c.failing_calls) ui_.FailNext(kind, skip);
+    Click(c.button);
+    EXPECT_EQ(ReportLines(), c.lines);
+    EXPECT_EQ(Infos(), c.infos);
+    // Nothing was dropped or renamed: every entry is still listed.
+    EXPECT_EQ(list.ListCount(), c.chosen == Chosen::kNothing ? 0 : 3);
+  }
+}
+
+TEST_F(Form2Test, BackWithoutAConnectionWindowReportsAndStillHides) {
+  form().show();
+  form().SetConnectionWindow(nullptr);
+  Click(2);
+  EXPECT_EQ(ReportLines(), (std::vector<int>{100}));
+  EXPECT_FALSE(form().isVisible());
 }
 
 TEST_F(Form2Test, BackShowsTheConnectionWindowAndKeepsTheLists) {

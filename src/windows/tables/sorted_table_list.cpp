@@ -61,16 +61,40 @@ int SortedTableList::ListCount() const { return widget_->count(); }
 
 std::string SortedTableList::List(int index) const { return ItemAt(index)->name(); }
 
-bool SortedTableList::Selected(int index) const { return ItemAt(index)->isSelected(); }
+bool SortedTableList::Selected(int index) const {
+  ApplyPendingSelection();
+  return ItemAt(index)->isSelected();
+}
 
 void SortedTableList::SetSelected(int index, bool selected) {
   ItemAt(index);
-  widget_->item(index)->setSelected(selected);
+  if (!batching_) {
+    widget_->item(index)->setSelected(selected);
+    return;
+  }
+  if (!pending_.empty() && pending_.back().selected == selected &&
+      pending_.back().last + 1 == index) {
+    pending_.back().last = index;
+  } else {
+    pending_.push_back({index, index, selected});
+  }
+}
+
+void SortedTableList::ApplyPendingSelection() const {
+  if (pending_.empty()) return;
+  QAbstractItemModel* model = widget_->model();
+  for (const SelectionRun& run : pending_) {
+    widget_->selectionModel()->select(
+        QItemSelection(model->index(run.first, 0), model->index(run.last, 0)),
+        run.selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+  }
+  pending_.clear();
 }
 
 int SortedTableList::ListIndex() const { return widget_->currentRow(); }
 
 void SortedTableList::SetListIndex(int index) {
+  ApplyPendingSelection();
   if (index < -1 || index >= widget_->count()) {
     throw std::out_of_range("Invalid property value");
   }
@@ -93,25 +117,21 @@ int SortedTableList::UpperBound(const TableItem& item) const {
 }
 
 void SortedTableList::AddItem(const std::string& name) {
+  ApplyPendingSelection();
   auto item = std::make_unique<TableItem>(name, collator_);
   const int row = UpperBound(*item);
   widget_->insertItem(row, item.release());
 }
 
 void SortedTableList::RemoveItem(int index) {
+  ApplyPendingSelection();
   ItemAt(index);
   delete widget_->takeItem(index);
 }
 
-void SortedTableList::Clear() { widget_->clear(); }
-
-void SortedTableList::SetAllSelected(bool selected) {
-  const int count = widget_->count();
-  if (count == 0) return;
-  QAbstractItemModel* model = widget_->model();
-  const QItemSelection all(model->index(0, 0), model->index(count - 1, 0));
-  widget_->selectionModel()->select(
-      all, selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+void SortedTableList::Clear() {
+  pending_.clear();
+  widget_->clear();
 }
 
 }  // namespace windows

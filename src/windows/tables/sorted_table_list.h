@@ -9,6 +9,7 @@
 #include <QListWidgetItem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/table_list.h"
 
@@ -59,18 +60,45 @@ class SortedTableList : public db::TableList {
   void RemoveItem(int index) override;
   void Clear() override;
 
-  // Sets every entry's selection flag in one step.
-  void SetAllSelected(bool selected);
+  // While alive, SetSelected only notes the flags, and they reach the
+  // widget as one change per run of neighbouring entries when the batch ends
+  // or the list is read or changed otherwise: setting flags entry by entry
+  // through the widget costs time quadratic in the entries. Batches do not
+  // nest.
+  class SelectionBatch {
+   public:
+    explicit SelectionBatch(SortedTableList& list) : list_(list) { list_.batching_ = true; }
+    ~SelectionBatch() {
+      list_.ApplyPendingSelection();
+      list_.batching_ = false;
+    }
+    SelectionBatch(const SelectionBatch&) = delete;
+    SelectionBatch& operator=(const SelectionBatch&) = delete;
+
+   private:
+    SortedTableList& list_;
+  };
 
   QListWidget* widget() const { return widget_; }
 
  private:
+  // Neighbouring entries first..last that get the same flag.
+  struct SelectionRun {
+    int first;
+    int last;
+    bool selected;
+  };
+  // Hands the noted flags to the widget.
+  void ApplyPendingSelection() const;
+
   const TableItem* ItemAt(int index) const;
   // The position after every entry that does not sort after `item`.
   int UpperBound(const TableItem& item) const;
 
   QListWidget* widget_;
   QCollator collator_;
+  bool batching_ = false;
+  mutable std::vector<SelectionRun> pending_;
 };
 
 }  // namespace windows

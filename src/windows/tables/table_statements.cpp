@@ -28,8 +28,4 @@ std::string SybaseDropStatement(std::string_view name) {
   return "DROP TABLE " + DoubleQuoted(name);
 }
 
-std::string RenameStatement(std::string_view old_name, std::string_view new_name) {
-  return "ALTER TABLE " + DoubleQuoted(old_name) + " RENAME " + DoubleQuoted(new_name) + ";";
-}
-
 }  // namespace windows

@@ -1,4 +1,4 @@
-// The statements the table window sends to delete and rename tables, with
+// The statements the table window sends to delete tables, with
 // every name quoted for its side. A quote character inside a name is
 // doubled, so a name can never end its quotes early; names without such
 // characters come out exactly between the quotes.
@@ -19,8 +19,6 @@ std::string BackQuoted(std::string_view name);
 std::string FoxproDropStatement(std::string_view name);
 // "DROP TABLE \"name\"" for a table of the SQL data source (no semicolon).
 std::string SybaseDropStatement(std::string_view name);
-// "ALTER TABLE \"old\" RENAME \"new\";" for a table of the SQL data source.
-std::string RenameStatement(std::string_view old_name, std::string_view new_name);
 
 }  // namespace windows
 

@@ -1,4 +1,4 @@
-// The delete and rename statements: exact text for plain names, and quote
+// The delete statements: exact text for plain names, and quote
 // characters inside names doubled so they cannot close the quotes.
 #include "windows/tables/table_statements.h"
 
@@ -14,8 +14,6 @@ TEST(TableStatements, PlainNamesAreSentExactlyAsDesigned) {
   EXPECT_EQ(FoxproDropStatement("order lines"), "DROP TABLE `order lines`");
   EXPECT_EQ(SybaseDropStatement("orders"), "DROP TABLE \"orders\"");
   EXPECT_EQ(SybaseDropStatement("it's [x]"), "DROP TABLE \"it's [x]\"");
-  EXPECT_EQ(RenameStatement("orders", "archive"), "ALTER TABLE \"orders\" RENAME \"archive\";");
-  EXPECT_EQ(RenameStatement("a b", " c "), "ALTER TABLE \"a b\" RENAME \" c \";");
 }
 
 TEST(TableStatements, QuoteCharactersInsideNamesAreDoubled) {
@@ -28,7 +26,6 @@ TEST(TableStatements, QuoteCharactersInsideNamesAreDoubled) {
       {FoxproDropStatement("a`b"), "DROP TABLE `a``b`"},
       {FoxproDropStatement("``"), "DROP TABLE ``````"},
       {FoxproDropStatement("quote\"kept"), "DROP TABLE `quote\"kept`"},
-      {RenameStatement("o\"ld", "n\"ew"), "ALTER TABLE \"o\"\"ld\" RENAME \"n\"\"ew\";"},
       {DoubleQuoted(""), "\"\""},
       {BackQuoted(std::string("nul\0byte", 8)), std::string("`nul\0byte`", 10)},
   };
