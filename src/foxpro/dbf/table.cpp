@@ -167,7 +167,6 @@ Status Table::ParseFields() {
   };
   std::size_t position = dbf::kHeaderSize;
   bool terminated = false;
-  std::uint32_t offset = 1;
   std::vector<FieldInfo> all;
   while (position < bytes.size()) {
     if (bytes[position] == static_cast<char>(dbf::kFieldTerminator)) {
@@ -182,18 +181,23 @@ Status Table::ParseFields() {
       return corrupt("field " + std::to_string(all.size() + 1) + " has the unknown type '" +
                      std::string(1, field.type) + "'");
     }
-    if (field.width == 0) return corrupt("field " + field.name + " has width 0");
-    field.offset = offset;
-    offset += field.width;
     all.push_back(std::move(field));
     position += dbf::kDescriptorSize;
     if (all.size() > dbf::kMaxFields) return corrupt("the table has more than 255 fields");
+  }
+  if (all.empty()) return corrupt(terminated ? "the table has no fields"
+                                             : "the field list has no end marker");
+  if (!impl.visual) FOXPRO_RETURN_IF_ERROR(ResolveWideCharacterFields(&all));
+  std::uint32_t offset = 1;
+  for (FieldInfo& field : all) {
+    if (field.width == 0) return corrupt("field " + field.name + " has width 0");
+    field.offset = offset;
+    offset += field.width;
   }
   // Without the end marker the list is only believed when it fills the record exactly.
   if (!terminated && offset != header_.record_length) {
     return corrupt("the field list has no end marker");
   }
-  if (all.empty()) return corrupt("the table has no fields");
   if (offset > header_.record_length) {
     return corrupt("the fields need " + std::to_string(offset) + " bytes but a record has " +
                    std::to_string(header_.record_length));
@@ -206,6 +210,36 @@ Status Table::ParseFields() {
     }
   }
   return AssignNullBits(std::move(all));
+}
+
+Status Table::ResolveWideCharacterFields(std::vector<FieldInfo>* all) const {
+  // FoxPro 2.x and Clipper keep the high byte of a character field's width
+  // in its decimal count. Both readings are tried against the record length;
+  // a table that fits neither would be read with misplaced fields.
+  std::uint32_t narrow = 1, wide = 1;
+  bool differ = false;
+  for (const FieldInfo& field : *all) {
+    narrow += field.width;
+    wide += field.width;
+    if (field.type == 'C' && field.decimals != 0) {
+      wide += field.decimals * 256u;
+      differ = true;
+    }
+  }
+  if (!differ || narrow == header_.record_length) return Status::Ok();
+  if (wide != header_.record_length) {
+    return Status::Corruption(
+        file_name_ + ": the fields add up to neither the record length " +
+        std::to_string(header_.record_length) + " (" + std::to_string(narrow) +
+        " bytes with 1-byte character widths, " + std::to_string(wide) +
+        " with the decimal count as their high byte); the fields cannot be placed");
+  }
+  for (FieldInfo& field : *all) {
+    if (field.type != 'C' || field.decimals == 0) continue;
+    field.width = static_cast<std::uint16_t>(field.width + field.decimals * 256u);
+    field.decimals = 0;
+  }
+  return Status::Ok();
 }
 
 Status Table::AssignNullBits(std::vector<FieldInfo> all) {

@@ -24,7 +24,7 @@ class MemoFile;
 struct FieldInfo {
   std::string name;        // as stored (FoxPro writes upper case), <= 10 chars
   char type = 'C';         // type letter: C V Q M G W N F I B Y D T L (P read as bytes)
-  std::uint8_t width = 0;  // bytes in the record
+  std::uint16_t width = 0;  // bytes in the record (a FoxPro 2.x C field may exceed 255)
   std::uint8_t decimals = 0;
   std::uint8_t flags = 0;          // raw descriptor flags (dbf_format.h kField*)
   std::uint32_t autoinc_next = 0;  // meaningful when autoinc()
@@ -157,6 +157,7 @@ class Table {
   Table();
   Status ParseHeader();
   Status ParseFields();
+  Status ResolveWideCharacterFields(std::vector<FieldInfo>* all) const;
   Status AssignNullBits(std::vector<FieldInfo> all);
   Status OpenMemo(FileSystem* fs, const std::string& folder);
   Status LoadWindow(std::uint32_t index);

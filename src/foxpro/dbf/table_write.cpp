@@ -110,7 +110,7 @@ Status CheckFieldLayout(const FieldLayout& layout, FieldInfo* info) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   info->type = layout.type;
-  info->width = static_cast<std::uint8_t>(width);
+  info->width = static_cast<std::uint16_t>(width);
   info->decimals = static_cast<std::uint8_t>(decimals);
   info->flags = DescriptorFlags(layout);
   info->autoinc_next = layout.autoinc ? layout.autoinc_next : 0;
@@ -184,7 +184,7 @@ Status LayOutFields(const TableLayout& layout, std::vector<FieldInfo>* all,
     FieldInfo flags;
     flags.name = dbf::kNullFlagsName;
     flags.type = dbf::kNullFlagsType;
-    flags.width = static_cast<std::uint8_t>((bits + 7) / 8);
+    flags.width = static_cast<std::uint16_t>((bits + 7) / 8);
     flags.flags = dbf::kNullFlagsFieldFlags;
     flags.offset = offset;
     offset += flags.width;
