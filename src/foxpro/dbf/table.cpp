@@ -146,17 +146,44 @@ Status Table::ParseHeader() {
   header_.table_flags = static_cast<std::uint8_t>(head[dbf::kTableFlagsOffset]);
   header_.codepage_mark = static_cast<std::uint8_t>(head[dbf::kCodePageOffset]);
   impl.visual = dbf::IsVisualFoxPro(header_.type_byte);
-  if (header_.header_length < dbf::kHeaderSize + 1)
-    return corrupt("the header length is too small");
+  if (header_.header_length < dbf::kHeaderSize + 1) {
+    return corrupt("the header length " + std::to_string(header_.header_length) +
+                   " is too small for a table header");
+  }
   if (header_.record_length < 1) return corrupt("the record length is 0");
-  if (header_.header_length > impl.file_size)
-    return corrupt("the header runs past the end of the file");
+  if (header_.header_length > impl.file_size) {
+    return corrupt("the header length " + std::to_string(header_.header_length) +
+                   " runs past the end of the file (" + std::to_string(impl.file_size) +
+                   " bytes)");
+  }
   FOXPRO_RETURN_IF_ERROR(ReadString(impl.file.get(), 0, header_.header_length, &impl.header_bytes));
   FOXPRO_RETURN_IF_ERROR(ParseFields());
-  std::uint64_t in_file = (impl.file_size - header_.header_length) / header_.record_length;
+  CountRecords();
+  return Status::Ok();
+}
+
+void Table::CountRecords() {
+  std::uint64_t data = impl_->file_size - header_.header_length;
+  std::uint64_t in_file = data / header_.record_length;
+  std::uint64_t rest = data % header_.record_length;
   readable_count_ =
       static_cast<std::uint32_t>(std::min<std::uint64_t>(header_.record_count, in_file));
-  return Status::Ok();
+  auto records = [](std::uint64_t n) {
+    return std::to_string(n) + (n == 1 ? " complete record" : " complete records");
+  };
+  std::string counts = file_name_ + ": the header counts " + std::to_string(header_.record_count) +
+                       " records but ";
+  if (header_.record_count > in_file) {
+    // The trailing end-of-file byte is not a partial record.
+    std::string partial =
+        rest > 1 ? " and a partial record of " + std::to_string(rest) + " bytes" : "";
+    warnings_.push_back(counts + "the file holds " + records(in_file) + partial +
+                        "; only the complete records are read");
+  } else if (header_.record_count < in_file) {
+    std::uint64_t beyond = in_file - header_.record_count;
+    warnings_.push_back(counts + records(beyond) + (beyond == 1 ? " follows" : " follow") +
+                        " them in the file and " + (beyond == 1 ? "is" : "are") + " not read");
+  }
 }
 
 Status Table::ParseFields() {
@@ -358,6 +385,7 @@ Status Table::ReadRecord(std::uint32_t index, Record* record) {
   const char* data = *bytes;
   record->deleted = data[0] == dbf::kRecordDeleted;
   record->values.resize(fields_.size());
+  record->bad_values.clear();
   std::string_view null_flags;
   if (impl.has_null_flags)
     null_flags = std::string_view(data + impl.null_flags.offset, impl.null_flags.width);
@@ -369,8 +397,10 @@ Status Table::ReadRecord(std::uint32_t index, Record* record) {
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     Status status = DecodeField(fields_[i], data, null_flags, context, &record->values[i]);
     if (!status.ok()) {
-      return Status::Corruption(file_name_ + ": record " + std::to_string(index + 1) + ", field " +
-                                fields_[i].name + ": " + status.message());
+      record->values[i].SetNull();
+      record->bad_values.push_back(
+          {i, Status::Corruption(file_name_ + ": record " + std::to_string(index + 1) +
+                                 ", field " + fields_[i].name + ": " + status.message())});
     }
   }
   return Status::Ok();
