@@ -261,6 +261,13 @@ Status Database::RunInsert(const Statement& statement) {
   std::vector<bool> given(fields.size(), false);
   for (std::size_t k = 0; k < targets.size(); ++k) {
     auto index = static_cast<std::size_t>(targets[k]);
+    // FoxPro numbers autoincrement fields itself and takes no value for them,
+    // not even NULL; leaving the field out of the column list takes the counter.
+    if (fields[index].autoinc()) {
+      return Status::InvalidArgument("Field " + labels[index] +
+                                     " is read-only: it takes the next autoincrement value and "
+                                     "cannot be given one.");
+    }
     auto value = LiteralToValue(statement.values[k], fields[index], labels[index]);
     if (!value.ok()) return value.status();
     values[index] = std::move(*value);

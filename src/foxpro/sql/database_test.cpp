@@ -177,6 +177,29 @@ TEST_F(DatabaseTest, InsertRefusalsWriteNothing) {
   EXPECT_TRUE(rows[1][2].is_null());
 }
 
+TEST_F(DatabaseTest, AutoincrementFieldTakesNoValue) {
+  TableLayout layout;
+  FieldLayout id{"ID", 'I'}, name{"NAME", 'C', 5};
+  id.autoinc = true;
+  id.autoinc_next = 7;
+  name.nullable = true;
+  layout.fields = {id, name};
+  ASSERT_TRUE(Table::Create(DefaultFileSystem(), folder_ + "/a.dbf", layout).ok());
+  for (const char* sql : {"INSERT INTO a VALUES(1, 'x')", "INSERT INTO a VALUES(NULL, 'x')",
+                          "INSERT INTO a (name, id) VALUES('x', 3)",
+                          "INSERT INTO a (ID) VALUES(NULL)"}) {
+    Status status = Fail(sql);
+    EXPECT_EQ(status.message().rfind("Field id is read-only", 0), 0u) << sql << ": "
+                                                                      << status.message();
+  }
+  Run("INSERT INTO a (name) VALUES('x')");
+  Run("INSERT INTO a (name) VALUES(NULL)");
+  auto rows = Select("SELECT * FROM a");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0][0], Value::Integer(7));
+  EXPECT_EQ(rows[1][0], Value::Integer(8));
+}
+
 TEST_F(DatabaseTest, InsertIntoTableWithStructuralIndexIsRefused) {
   Run("CREATE TABLE t (a C(3))");
   std::string path = folder_ + "/t.dbf";
