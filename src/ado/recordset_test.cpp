@@ -24,7 +24,8 @@ class ListCursor : public Cursor {
   bool Fetch(std::vector<Value>* row) override {
     if (next_ >= rows_.size()) return false;
     errors_.clear();
-    if (damaged_ && next_ % 1000 == 999) errors_.push_back({1, "bad value in row " + std::to_string(next_)});
+    if (damaged_ && next_ % 1000 == 999)
+      errors_.push_back({1, "bad value in row " + std::to_string(next_)});
     *row = rows_[next_++];
     return true;
   }

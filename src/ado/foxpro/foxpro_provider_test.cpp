@@ -255,8 +255,8 @@ TEST_F(ProviderTest, DamagedValueArrivesNullWithOneErrorAndTheRowsGoOn) {
           EXPECT_EQ(count, 50);
           EXPECT_EQ(std::string(error.description()),
                     "t.dbf: record 50, field NOTES: t.fpt: memo block 99999 lies past the end "
-                    "of the memo file (" + std::to_string(fs::file_size(folder_ + "/t.fpt")) +
-                        " bytes)");
+                    "of the memo file (" +
+                        std::to_string(fs::file_size(folder_ + "/t.fpt")) + " bytes)");
         }
       }
       EXPECT_EQ(count, rows);

@@ -104,7 +104,8 @@ TEST(OldTable, CharacterWidthReadingMustFitTheRecord) {
     SCOPED_TRACE(c.label);
     MemFileSystem fs;
     fs.AddDirectory("/d");
-    fs.SetFile(kPath, OldTable(c.fields, c.record_length, {std::string(c.record_length - 1u, ' ')}));
+    fs.SetFile(kPath,
+               OldTable(c.fields, c.record_length, {std::string(c.record_length - 1u, ' ')}));
     auto table = Table::Open(&fs, kPath);
     if (!c.opens) {
       ASSERT_FALSE(table.ok());

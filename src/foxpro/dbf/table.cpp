@@ -153,8 +153,7 @@ Status Table::ParseHeader() {
   if (header_.record_length < 1) return corrupt("the record length is 0");
   if (header_.header_length > impl.file_size) {
     return corrupt("the header length " + std::to_string(header_.header_length) +
-                   " runs past the end of the file (" + std::to_string(impl.file_size) +
-                   " bytes)");
+                   " runs past the end of the file (" + std::to_string(impl.file_size) + " bytes)");
   }
   FOXPRO_RETURN_IF_ERROR(ReadString(impl.file.get(), 0, header_.header_length, &impl.header_bytes));
   FOXPRO_RETURN_IF_ERROR(ParseFields());
@@ -171,8 +170,8 @@ void Table::CountRecords() {
   auto records = [](std::uint64_t n) {
     return std::to_string(n) + (n == 1 ? " complete record" : " complete records");
   };
-  std::string counts = file_name_ + ": the header counts " + std::to_string(header_.record_count) +
-                       " records but ";
+  std::string counts =
+      file_name_ + ": the header counts " + std::to_string(header_.record_count) + " records but ";
   if (header_.record_count > in_file) {
     // The trailing end-of-file byte is not a partial record.
     std::string partial =
@@ -212,8 +211,8 @@ Status Table::ParseFields() {
     position += dbf::kDescriptorSize;
     if (all.size() > dbf::kMaxFields) return corrupt("the table has more than 255 fields");
   }
-  if (all.empty()) return corrupt(terminated ? "the table has no fields"
-                                             : "the field list has no end marker");
+  if (all.empty())
+    return corrupt(terminated ? "the table has no fields" : "the field list has no end marker");
   if (!impl.visual) FOXPRO_RETURN_IF_ERROR(ResolveWideCharacterFields(&all));
   std::uint32_t offset = 1;
   for (FieldInfo& field : all) {
@@ -399,8 +398,8 @@ Status Table::ReadRecord(std::uint32_t index, Record* record) {
     if (!status.ok()) {
       record->values[i].SetNull();
       record->bad_values.push_back(
-          {i, Status::Corruption(file_name_ + ": record " + std::to_string(index + 1) +
-                                 ", field " + fields_[i].name + ": " + status.message())});
+          {i, Status::Corruption(file_name_ + ": record " + std::to_string(index + 1) + ", field " +
+                                 fields_[i].name + ": " + status.message())});
     }
   }
   return Status::Ok();

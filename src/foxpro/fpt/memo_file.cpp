@@ -112,8 +112,8 @@ Status MemoFile::ReadFpt(std::uint32_t block, std::string* data, std::uint32_t* 
   }
   if (offset + fpt::kBlockHeaderSize > file_size_) {
     return Status::Corruption(name_ + ": memo block " + std::to_string(block) +
-                              " lies past the end of the memo file (" +
-                              std::to_string(file_size_) + " bytes)");
+                              " lies past the end of the memo file (" + std::to_string(file_size_) +
+                              " bytes)");
   }
   // One read usually brings the block header and the whole memo.
   std::size_t first = static_cast<std::size_t>(
@@ -128,8 +128,8 @@ Status MemoFile::ReadFpt(std::uint32_t block, std::string* data, std::uint32_t* 
   std::uint64_t length = BigEndian32(data->data() + fpt::kBlockLengthOffset);
   std::uint64_t start = offset + fpt::kBlockHeaderSize;
   if (length > file_size_ - start) {
-    return Status::Corruption(name_ + ": the memo at block " + std::to_string(block) +
-                              " claims " + std::to_string(length) + " bytes but only " +
+    return Status::Corruption(name_ + ": the memo at block " + std::to_string(block) + " claims " +
+                              std::to_string(length) + " bytes but only " +
                               std::to_string(file_size_ - start) + " follow it in the file");
   }
   std::size_t have = got - fpt::kBlockHeaderSize;
@@ -144,7 +144,8 @@ Status MemoFile::ReadFpt(std::uint32_t block, std::string* data, std::uint32_t* 
   FOXPRO_RETURN_IF_ERROR(file_->ReadAt(start + have, static_cast<std::size_t>(length) - have,
                                        data->data() + have, &rest));
   if (have + rest != length) {
-    return Status::Corruption(name_ + ": the memo at block " + std::to_string(block) + " is cut short");
+    return Status::Corruption(name_ + ": the memo at block " + std::to_string(block) +
+                              " is cut short");
   }
   return Status::Ok();
 }

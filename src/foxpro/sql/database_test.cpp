@@ -185,12 +185,12 @@ TEST_F(DatabaseTest, AutoincrementFieldTakesNoValue) {
   name.nullable = true;
   layout.fields = {id, name};
   ASSERT_TRUE(Table::Create(DefaultFileSystem(), folder_ + "/a.dbf", layout).ok());
-  for (const char* sql : {"INSERT INTO a VALUES(1, 'x')", "INSERT INTO a VALUES(NULL, 'x')",
-                          "INSERT INTO a (name, id) VALUES('x', 3)",
-                          "INSERT INTO a (ID) VALUES(NULL)"}) {
+  for (const char* sql :
+       {"INSERT INTO a VALUES(1, 'x')", "INSERT INTO a VALUES(NULL, 'x')",
+        "INSERT INTO a (name, id) VALUES('x', 3)", "INSERT INTO a (ID) VALUES(NULL)"}) {
     Status status = Fail(sql);
-    EXPECT_EQ(status.message().rfind("Field id is read-only", 0), 0u) << sql << ": "
-                                                                      << status.message();
+    EXPECT_EQ(status.message().rfind("Field id is read-only", 0), 0u)
+        << sql << ": " << status.message();
   }
   Run("INSERT INTO a (name) VALUES('x')");
   Run("INSERT INTO a (name) VALUES(NULL)");
