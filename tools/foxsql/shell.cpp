@@ -25,7 +25,7 @@ constexpr char kHelp[] =
     "Statements: SELECT * FROM t | SELECT a, b FROM t | CREATE TABLE t (a C(10) NULL, ...)\n"
     "            INSERT INTO t [(a, ...)] VALUES (...) | DROP TABLE t\n"
     "Commands:   .tables        the tables and views (CSV: table_type,table_name)\n"
-    "            .schema NAME   the fields of a table (CSV)\n"
+    "            .schema NAME   the fields of a table (CSV); NAME may be [quoted]\n"
     "            --help         this text\n"
     "\n"
     "Results are CSV (RFC 4180) with a header row. A null value is an empty,\n"
@@ -185,6 +185,31 @@ fx::Status RunSchema(fx::sql::Database* db, const std::string& name, Output* out
   return fx::Status::Ok();
 }
 
+// A table name as SELECT takes it: bare, [bracketed] or "double-quoted"
+// (a doubled quote inside stands for one).
+fx::Status Unquote(std::string* name) {
+  if (name->empty() || (name->front() != '[' && name->front() != '"')) return fx::Status::Ok();
+  char close = name->front() == '[' ? ']' : '"';
+  std::string inner;
+  std::size_t i = 1;
+  for (; i < name->size(); ++i) {
+    char c = (*name)[i];
+    if (c != close) {
+      inner.push_back(c);
+    } else if (close == '"' && i + 1 < name->size() && (*name)[i + 1] == '"') {
+      inner.push_back(c);
+      ++i;
+    } else {
+      break;
+    }
+  }
+  if (i + 1 != name->size() || inner.empty()) {
+    return fx::Status::InvalidArgument(".schema: the table name " + *name + " is not closed.");
+  }
+  *name = inner;
+  return fx::Status::Ok();
+}
+
 bool StartsWithWord(const std::string& text, const char* word) {
   std::size_t i = text.find_first_not_of(" \t\r\n");
   if (i == std::string::npos) return false;
@@ -208,6 +233,7 @@ fx::Status RunOne(fx::sql::Database* db, const std::string& command, Output* out
       return fx::Status::InvalidArgument(".schema needs a table name.");
     std::string name = trimmed.substr(start);
     while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back()))) name.pop_back();
+    FOXPRO_RETURN_IF_ERROR(Unquote(&name));
     return RunSchema(db, name, output);
   }
   if (trimmed[0] == '.') return fx::Status::InvalidArgument("Unknown command " + trimmed + ".");

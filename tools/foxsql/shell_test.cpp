@@ -124,6 +124,22 @@ TEST_F(ShellTest, TableWithAnUnreadableHeaderIsListedAndFailsToOpen) {
   EXPECT_EQ(err_.str(), "foxsql: bad.dbf: the file is too short to be a table\n");
 }
 
+TEST_F(ShellTest, SchemaTakesQuotedNamesAndShowsNonAsciiNames) {
+  ASSERT_EQ(Run({folder_, "CREATE TABLE [my table] (größe C(2))"}), kExitOk) << err_.str();
+  const std::string schema =
+      "field,long_name,type,width,decimals,null,binary,autoinc\r\n"
+      "GRößE,,C,2,0,True,False,False\r\n";
+  for (const char* command : {".schema [my table]", ".schema \"my table\"", ".schema my table"}) {
+    SCOPED_TRACE(command);
+    EXPECT_EQ(Run({folder_, command}), kExitOk) << err_.str();
+    EXPECT_EQ(out_.str(), schema);
+  }
+  EXPECT_EQ(Run({folder_, "SELECT * FROM [my table]"}), kExitOk);
+  EXPECT_EQ(out_.str(), "größe\r\n");
+  EXPECT_EQ(Run({folder_, ".schema [my table"}), kExitStatementFailed);
+  EXPECT_EQ(err_.str(), "foxsql: .schema: the table name [my table is not closed.\n");
+}
+
 TEST(SplitScript, QuotesKeepLineBreaksAndSemicolons) {
   EXPECT_EQ(SplitScript("a;b\nc\n\n  .tables\nd 'x;\ny' e;"),
             (std::vector<std::string>{"a;", "b", "c", ".tables", "d 'x;\ny' e;"}));

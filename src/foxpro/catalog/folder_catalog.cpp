@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foxpro/catalog/catalog.h"
+#include "foxpro/codepage/codepage.h"
 #include "foxpro/dbf/dbf_format.h"
 #include "foxpro/dbf/table_internal.h"
 
@@ -68,7 +69,9 @@ class FolderCatalog : public Catalog {
     std::vector<std::string> long_names;
     for (const NewField& field : fields) long_names.push_back(field.long_name);
     std::vector<std::string> short_names;
-    FOXPRO_RETURN_IF_ERROR(ShortFieldNames(long_names, false, &short_names));
+    int codepage = CodePageFromMark(codepage_mark);
+    FOXPRO_RETURN_IF_ERROR(
+        ShortFieldNames(long_names, false, codepage == 0 ? 1252 : codepage, &short_names));
     // A memo or index file left behind by another table of this name would be adopted: refuse.
     for (const char* ext : {".fpt", ".cdx"}) {
       std::string stray = FindFileCaseInsensitive(fs_, folder_, base + ext);

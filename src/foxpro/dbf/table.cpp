@@ -120,8 +120,21 @@ Result<std::unique_ptr<Table>> Table::Open(FileSystem* fs, const std::string& pa
   auto codepage = CodePage::ForCodePage(codepage_number);
   if (!codepage.ok()) return codepage.status().WithContext(table->file_name_);
   impl.codepage = *codepage;
+  table->DecodeFieldNames();
   FOXPRO_RETURN_IF_ERROR(table->OpenMemo(fs, folder));
   return table;
+}
+
+void Table::DecodeFieldNames() {
+  // Names are bytes in the table's code page, like its text.
+  for (FieldInfo& field : fields_) {
+    bool ascii = std::all_of(field.name.begin(), field.name.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) continue;
+    std::string decoded;
+    impl_->codepage.Decode(field.name, &decoded);
+    field.name = std::move(decoded);
+  }
 }
 
 Status Table::ParseHeader() {

@@ -22,7 +22,7 @@ class MemoFile;
 // not among a table's fields; its bits are resolved into null_bit and
 // varlen_bit).
 struct FieldInfo {
-  std::string name;        // as stored (FoxPro writes upper case), <= 10 chars
+  std::string name;        // as stored (FoxPro writes upper case), decoded to UTF-8
   char type = 'C';         // type letter: C V Q M G W N F I B Y D T L (P read as bytes)
   std::uint16_t width = 0;  // bytes in the record (a FoxPro 2.x C field may exceed 255)
   std::uint8_t decimals = 0;
@@ -54,7 +54,7 @@ struct TableHeader {
 
 // A field of a table to be created.
 struct FieldLayout {
-  std::string name;  // stored upper-cased; 1..10 chars, letters digits _
+  std::string name;  // UTF-8, ASCII stored upper-cased; 1..10 bytes in the table's code page
   char type = 'C';   // C V Q M G W N F I B Y D T L
   int width = 0;     // C V Q: 1..254; N F: 1..20; others ignored (fixed)
   int decimals = 0;  // N F B: digits after the point
@@ -172,6 +172,7 @@ class Table {
   Status ParseHeader();
   Status ParseFields();
   void CountRecords();
+  void DecodeFieldNames();
   Status ResolveWideCharacterFields(std::vector<FieldInfo>* all) const;
   Status AssignNullBits(std::vector<FieldInfo> all);
   Status OpenMemo(FileSystem* fs, const std::string& folder);

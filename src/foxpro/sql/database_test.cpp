@@ -141,6 +141,33 @@ TEST_F(DatabaseTest, FieldNamesShortenedToTenCharacters) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"t.dbf"}));
 }
 
+TEST_F(DatabaseTest, NonAsciiFieldNamesShortenedToTenBytesOfTheCodePage) {
+  const struct {
+    std::uint8_t mark;
+    const char* long_name;
+    const char* label;
+  } cases[] = {
+      {0xC9, "наименование", "наименован"},
+      {0x7A, "客户名称地址", "客户名称地"},
+      {0x03, "straße_und_ort", "straße_und"},  // ß is one byte in 1252
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.long_name);
+    DatabaseOptions options;
+    options.new_table_codepage_mark = c.mark;
+    fs::remove_all(folder_);
+    fs::create_directory(folder_);
+    auto db = Database::Open(DefaultFileSystem(), folder_, options);
+    ASSERT_TRUE(db.ok());
+    std::string create = std::string("CREATE TABLE t (") + c.long_name + " C(3))";
+    ASSERT_TRUE((*db)->Execute(create).ok()) << (*db)->Execute(create).ToString();
+    ASSERT_TRUE((*db)->Execute(std::string("INSERT INTO t (") + c.label + ") VALUES('a')").ok());
+    auto cursor = (*db)->Query("SELECT * FROM t");
+    ASSERT_TRUE(cursor.ok());
+    EXPECT_EQ((*cursor)->columns()[0].name, c.label);
+  }
+}
+
 TEST_F(DatabaseTest, InsertRefusalsWriteNothing) {
   Run("CREATE TABLE t (n N(5,2), c C(3) NOT NULL, d D, l L, city C(10))");
   struct Refusal {
