@@ -113,7 +113,7 @@ TEST_F(ShellTest, DamagedValuePrintsNullAndTheRowsGoOn) {
   EXPECT_EQ(Run({folder_, "SELECT id FROM t"}), kExitStatementFailed);
   EXPECT_EQ(out_.str(), "id\r\n1\r\n");
   EXPECT_EQ(err_.str(),
-            "foxsql: t.dbf: the header counts 1 records but 2 complete records follow them in the "
+            "foxsql: t.dbf: the header counts 1 record but 2 complete records follow them in the "
             "file and are not read\n");
 }
 

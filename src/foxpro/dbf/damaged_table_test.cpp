@@ -19,21 +19,22 @@ namespace {
 constexpr char kPath[] = "/d/t.dbf";
 constexpr char kMemo[] = "/d/t.fpt";
 
-// Builds a healthy table: ID I, NAME C(8), BORN D, NOTES M, OK L, TAG V(6);
-// three records.
+// Builds a healthy table: ID I, NAME C(8), BORN D, NOTES M, OK L, TAG V(6),
+// AMOUNT N(6,2), STAMP T; three records.
 void BuildHealthy(MemFileSystem* fs) {
   fs->AddDirectory("/d");
   TableLayout layout;
   FieldLayout id{"ID", 'I'}, name{"NAME", 'C', 8}, born{"BORN", 'D'}, notes{"NOTES", 'M'};
-  FieldLayout ok{"OK", 'L'}, tag{"TAG", 'V', 6};
-  layout.fields = {id, name, born, notes, ok, tag};
+  FieldLayout ok{"OK", 'L'}, tag{"TAG", 'V', 6}, amount{"AMOUNT", 'N', 6, 2}, stamp{"STAMP", 'T'};
+  layout.fields = {id, name, born, notes, ok, tag, amount, stamp};
   auto table = Table::Create(fs, kPath, layout);
   ASSERT_TRUE(table.ok()) << table.status().ToString();
   for (int i = 1; i <= 3; ++i) {
     ASSERT_TRUE((*table)
                     ->Append({Value::Integer(i), Value::Text("n" + std::to_string(i)),
                               Value::FromDate({2000, 1, i}), Value::Text("memo text"),
-                              Value::Logical(true), Value::Text("t" + std::to_string(i))})
+                              Value::Logical(true), Value::Text("t" + std::to_string(i)),
+                              Value::Numeric("1.5"), Value::FromDateTime({{2000, 1, i}, 1, 2, 3, 0})})
                     .ok());
   }
 }
@@ -43,11 +44,12 @@ void Put32(std::string* bytes, std::size_t offset, std::uint32_t v) {
   std::memcpy(bytes->data() + offset, &v, 4);
 }
 
-// Six fields and _NullFlags.
-constexpr std::size_t kHeaderLength = 32 + 32 * 7 + 1 + 263;
-constexpr std::size_t kRecordLength = 1 + 4 + 8 + 8 + 4 + 1 + 6 + 1;
+// Eight fields and _NullFlags.
+constexpr std::size_t kHeaderLength = 32 + 32 * 9 + 1 + 263;
+constexpr std::size_t kRecordLength = 1 + 4 + 8 + 8 + 4 + 1 + 6 + 6 + 8 + 1;
 // Field offsets within a record.
-constexpr std::size_t kBorn = 13, kNotes = 21, kOk = 25, kTagLength = 31;
+constexpr std::size_t kBorn = 13, kNotes = 21, kOk = 25, kTagLength = 31, kAmount = 32,
+                      kStamp = 38;
 std::size_t RecordOffset(int index) {
   return kHeaderLength + static_cast<std::size_t>(index) * kRecordLength;
 }
@@ -110,7 +112,13 @@ const DamageCase kCases[] = {
      [](std::string* d, std::string*) { (*d)[RecordOffset(0) + kTagLength] = 9; },
      Outcome::kBadValue, 3, 1,
      "record 1, field TAG: the length byte says 9 bytes but the field holds at most 5"},
-    {"field list without terminator", [](std::string* d, std::string*) { (*d)[32 + 32 * 7] = 'X'; },
+    {"number with a letter",
+     [](std::string* d, std::string*) { d->replace(RecordOffset(1) + kAmount, 6, "12x.50"); },
+     Outcome::kBadValue, 3, 2, "t.dbf: record 2, field AMOUNT: '12x.50' is not a number"},
+    {"datetime before year 1",
+     [](std::string* d, std::string*) { Put32(d, RecordOffset(2) + kStamp, 1); },
+     Outcome::kBadValue, 3, 3, "record 3, field STAMP: day 1 and time 3723000 ms are not a datetime"},
+    {"field list without terminator", [](std::string* d, std::string*) { (*d)[32 + 32 * 9] = 'X'; },
      Outcome::kOpenFails, 0, 0, "t.dbf: the field list has no end marker"},
     {"header length past the end",
      [](std::string* d, std::string*) {
@@ -132,7 +140,7 @@ const DamageCase kCases[] = {
      Outcome::kOpenFails, 0, 0, "t.dbf: the record length is 0"},
     {"fields wider than the record",
      [](std::string* d, std::string*) { (*d)[32 + 32 + 16] = '\xff'; }, Outcome::kOpenFails, 0, 0,
-     "t.dbf: the fields need 280 bytes but a record has 33"},
+     "t.dbf: the fields need 294 bytes but a record has 47"},
     {"field of width zero", [](std::string* d, std::string*) { (*d)[32 + 32 + 16] = 0; },
      Outcome::kOpenFails, 0, 0, "t.dbf: field NAME has width 0"},
     {"unknown field type", [](std::string* d, std::string*) { (*d)[32 + 11] = 'Z'; },
@@ -218,7 +226,8 @@ TEST(DamagedTable, AppendGoesAfterTheHeaderCount) {
   ASSERT_TRUE(table.ok()) << table.status().ToString();
   ASSERT_TRUE((*table)
                   ->Append({Value::Integer(9), Value::Text("new"), Value::FromDate({2001, 2, 3}),
-                            Value::Text(""), Value::Logical(false), Value::Text("")})
+                            Value::Text(""), Value::Logical(false), Value::Text(""),
+                            Value::Numeric("0"), Value::FromDateTime({{2001, 2, 3}, 0, 0, 0, 0})})
                   .ok());
   auto reopened = Table::Open(&fs, kPath);
   ASSERT_TRUE(reopened.ok());

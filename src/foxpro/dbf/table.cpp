@@ -184,7 +184,8 @@ void Table::CountRecords() {
     return std::to_string(n) + (n == 1 ? " complete record" : " complete records");
   };
   std::string counts =
-      file_name_ + ": the header counts " + std::to_string(header_.record_count) + " records but ";
+      file_name_ + ": the header counts " + std::to_string(header_.record_count) +
+      (header_.record_count == 1 ? " record but " : " records but ");
   if (header_.record_count > in_file) {
     // The trailing end-of-file byte is not a partial record.
     std::string partial =
