@@ -59,8 +59,8 @@ Status CheckTableName(const std::string& name) {
   return Status::Ok();
 }
 
-Status ShortFieldNames(const std::vector<std::string>& long_names, bool allow_suffix,
-                       int codepage, std::vector<std::string>* short_names) {
+Status ShortFieldNames(const std::vector<std::string>& long_names, bool allow_suffix, int codepage,
+                       std::vector<std::string>* short_names) {
   short_names->clear();
   auto page = CodePage::ForCodePage(codepage);
   if (!page.ok()) return page.status();

@@ -30,12 +30,13 @@ void BuildHealthy(MemFileSystem* fs) {
   auto table = Table::Create(fs, kPath, layout);
   ASSERT_TRUE(table.ok()) << table.status().ToString();
   for (int i = 1; i <= 3; ++i) {
-    ASSERT_TRUE((*table)
-                    ->Append({Value::Integer(i), Value::Text("n" + std::to_string(i)),
-                              Value::FromDate({2000, 1, i}), Value::Text("memo text"),
-                              Value::Logical(true), Value::Text("t" + std::to_string(i)),
-                              Value::Numeric("1.5"), Value::FromDateTime({{2000, 1, i}, 1, 2, 3, 0})})
-                    .ok());
+    ASSERT_TRUE(
+        (*table)
+            ->Append({Value::Integer(i), Value::Text("n" + std::to_string(i)),
+                      Value::FromDate({2000, 1, i}), Value::Text("memo text"), Value::Logical(true),
+                      Value::Text("t" + std::to_string(i)), Value::Numeric("1.5"),
+                      Value::FromDateTime({{2000, 1, i}, 1, 2, 3, 0})})
+            .ok());
   }
 }
 
@@ -48,8 +49,7 @@ void Put32(std::string* bytes, std::size_t offset, std::uint32_t v) {
 constexpr std::size_t kHeaderLength = 32 + 32 * 9 + 1 + 263;
 constexpr std::size_t kRecordLength = 1 + 4 + 8 + 8 + 4 + 1 + 6 + 6 + 8 + 1;
 // Field offsets within a record.
-constexpr std::size_t kBorn = 13, kNotes = 21, kOk = 25, kTagLength = 31, kAmount = 32,
-                      kStamp = 38;
+constexpr std::size_t kBorn = 13, kNotes = 21, kOk = 25, kTagLength = 31, kAmount = 32, kStamp = 38;
 std::size_t RecordOffset(int index) {
   return kHeaderLength + static_cast<std::size_t>(index) * kRecordLength;
 }
@@ -117,7 +117,8 @@ const DamageCase kCases[] = {
      Outcome::kBadValue, 3, 2, "t.dbf: record 2, field AMOUNT: '12x.50' is not a number"},
     {"datetime before year 1",
      [](std::string* d, std::string*) { Put32(d, RecordOffset(2) + kStamp, 1); },
-     Outcome::kBadValue, 3, 3, "record 3, field STAMP: day 1 and time 3723000 ms are not a datetime"},
+     Outcome::kBadValue, 3, 3,
+     "record 3, field STAMP: day 1 and time 3723000 ms are not a datetime"},
     {"field list without terminator", [](std::string* d, std::string*) { (*d)[32 + 32 * 9] = 'X'; },
      Outcome::kOpenFails, 0, 0, "t.dbf: the field list has no end marker"},
     {"header length past the end",

@@ -113,31 +113,22 @@ Result<std::unique_ptr<Table>> Table::Open(FileSystem* fs, const std::string& pa
   auto file = fs->Open(path, options.writable ? OpenMode::kReadWrite : OpenMode::kRead);
   if (!file.ok()) return file.status();
   impl.file = std::move(*file);
-  FOXPRO_RETURN_IF_ERROR(table->ParseHeader());
-  int codepage_number = options.codepage_override != 0
-                            ? options.codepage_override
-                            : TableCodePage(table->header_.type_byte, table->header_.codepage_mark);
-  auto codepage = CodePage::ForCodePage(codepage_number);
-  if (!codepage.ok()) return codepage.status().WithContext(table->file_name_);
-  impl.codepage = *codepage;
-  table->DecodeFieldNames();
+  FOXPRO_RETURN_IF_ERROR(table->ParseHeader(options.codepage_override));
   FOXPRO_RETURN_IF_ERROR(table->OpenMemo(fs, folder));
   return table;
 }
 
-void Table::DecodeFieldNames() {
+void Table::DecodeFieldName(std::string* name) const {
   // Names are bytes in the table's code page, like its text.
-  for (FieldInfo& field : fields_) {
-    bool ascii = std::all_of(field.name.begin(), field.name.end(),
-                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) continue;
-    std::string decoded;
-    impl_->codepage.Decode(field.name, &decoded);
-    field.name = std::move(decoded);
-  }
+  bool ascii = std::all_of(name->begin(), name->end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return;
+  std::string decoded;
+  impl_->codepage.Decode(*name, &decoded);
+  *name = std::move(decoded);
 }
 
-Status Table::ParseHeader() {
+Status Table::ParseHeader(int codepage_override) {
   Impl& impl = *impl_;
   auto size = impl.file->Size();
   if (!size.ok()) return size.status();
@@ -169,6 +160,12 @@ Status Table::ParseHeader() {
                    " runs past the end of the file (" + std::to_string(impl.file_size) + " bytes)");
   }
   FOXPRO_RETURN_IF_ERROR(ReadString(impl.file.get(), 0, header_.header_length, &impl.header_bytes));
+  int codepage_number = codepage_override != 0
+                            ? codepage_override
+                            : TableCodePage(header_.type_byte, header_.codepage_mark);
+  auto codepage = CodePage::ForCodePage(codepage_number);
+  if (!codepage.ok()) return codepage.status().WithContext(file_name_);
+  impl.codepage = *codepage;
   FOXPRO_RETURN_IF_ERROR(ParseFields());
   CountRecords();
   return Status::Ok();
@@ -216,6 +213,7 @@ Status Table::ParseFields() {
     if (position + dbf::kDescriptorSize > bytes.size()) break;
     FieldInfo field;
     ParseDescriptor(bytes.data() + position, &field);
+    DecodeFieldName(&field.name);
     if (field.type == '\0') return corrupt("the field list has no end marker");
     if (!KnownType(field.type)) {
       return corrupt("field " + std::to_string(all.size() + 1) + " has the unknown type '" +

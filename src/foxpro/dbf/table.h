@@ -22,8 +22,8 @@ class MemoFile;
 // not among a table's fields; its bits are resolved into null_bit and
 // varlen_bit).
 struct FieldInfo {
-  std::string name;        // as stored (FoxPro writes upper case), decoded to UTF-8
-  char type = 'C';         // type letter: C V Q M G W N F I B Y D T L (P read as bytes)
+  std::string name;         // as stored (FoxPro writes upper case), decoded to UTF-8
+  char type = 'C';          // type letter: C V Q M G W N F I B Y D T L (P read as bytes)
   std::uint16_t width = 0;  // bytes in the record (a FoxPro 2.x C field may exceed 255)
   std::uint8_t decimals = 0;
   std::uint8_t flags = 0;          // raw descriptor flags (dbf_format.h kField*)
@@ -169,10 +169,10 @@ class Table {
 
  private:
   Table();
-  Status ParseHeader();
+  Status ParseHeader(int codepage_override);
   Status ParseFields();
   void CountRecords();
-  void DecodeFieldNames();
+  void DecodeFieldName(std::string* name) const;
   Status ResolveWideCharacterFields(std::vector<FieldInfo>* all) const;
   Status AssignNullBits(std::vector<FieldInfo> all);
   Status OpenMemo(FileSystem* fs, const std::string& folder);

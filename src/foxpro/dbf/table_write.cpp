@@ -84,8 +84,8 @@ Status EncodeFieldName(const FieldLayout& layout, const CodePage& codepage, std:
   Status encoded = codepage.Encode(layout.name, name);
   if (!encoded.ok()) return bad(encoded.message());
   if (name->size() > dbf::kMaxFieldNameLength) {
-    return bad("a field name has 1 to 10 bytes in code page " +
-               std::to_string(codepage.number()) + ", this one " + std::to_string(name->size()));
+    return bad("a field name has 1 to 10 bytes in code page " + std::to_string(codepage.number()) +
+               ", this one " + std::to_string(name->size()));
   }
   for (char& c : *name) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
