@@ -91,6 +91,66 @@ for i, path in enumerate(sorted(files)):
                     offset += size
     elif ext in (".cdx", ".dcx"):
         put("index_fuzzer", base, read(path))
+
+# Damaged variants of the fixture tables, one kind of damage each: record
+# counts that disagree with the file, a half-written record, memo pointers
+# into the memo header and past its end, a logical byte of no meaning, a
+# varchar length byte larger than its field, and a character field whose
+# decimal count would make it wider than 255.
+def field_list(dbf):
+    header_length = int.from_bytes(dbf[8:10], "little")
+    fields, pos, offset = [], 32, 1
+    while pos + 32 <= min(header_length, len(dbf)) and dbf[pos] != 0x0D:
+        fields.append((chr(dbf[pos + 11]), pos, offset, dbf[pos + 16]))
+        offset += dbf[pos + 16]
+        pos += 32
+    return header_length, fields
+def with_bytes(data, offset, new):
+    return data[:offset] + new + data[offset + len(new):]
+def damaged_variants(dbf):
+    if len(dbf) < 32:
+        return
+    count = int.from_bytes(dbf[4:8], "little")
+    record_length = int.from_bytes(dbf[10:12], "little")
+    header_length, fields = field_list(dbf)
+    if count == 0 or record_length == 0 or len(dbf) < header_length + count * record_length:
+        return
+    yield "count-high", with_bytes(dbf, 4, struct.pack("<I", count + 7))
+    yield "count-low", with_bytes(dbf, 4, struct.pack("<I", count - 1))
+    yield "half-record", dbf[:header_length + (count - 1) * record_length + record_length // 2]
+    seen = set()
+    for kind, descriptor, offset, width in fields:
+        at = header_length + offset
+        if kind in "MGW" and width == 4 and "memo" not in seen:
+            seen.add("memo")
+            yield "memo-in-header", with_bytes(dbf, at, struct.pack("<I", 1))
+            yield "memo-past-end", with_bytes(dbf, at, struct.pack("<I", 0x7FFFFFF0))
+        elif kind == "L" and kind not in seen:
+            seen.add(kind)
+            yield "logical-X", with_bytes(dbf, at, b"X")
+        elif kind == "V" and kind not in seen:
+            seen.add(kind)
+            yield "varchar-length", with_bytes(dbf, at + width - 1, b"\xff")
+        elif kind == "C" and kind not in seen:
+            seen.add(kind)
+            yield "char-high-byte", with_bytes(dbf, descriptor + 17, b"\x01")
+damaged = 0
+for i, path in enumerate(sorted(files)):
+    if not path.lower().endswith(".dbf") or damaged >= 200:
+        continue
+    memo = companion(path, ".fpt")
+    memo_data = read(memo) if memo else b""
+    for label, data in damaged_variants(read(path)):
+        put("table_fuzzer", "damaged-%03d-%s-%s" % (i, label, os.path.basename(path)),
+            struct.pack("<I", len(data)) + data + memo_data)
+        damaged += 1
+# A FoxPro 2.x table with a 300-byte character field (length 44, decimals 1).
+descriptors = b"NAME".ljust(11, b"\0") + b"C" + bytes(4) + bytes([44, 1]) + bytes(14)
+descriptors += b"AGE".ljust(11, b"\0") + b"N" + bytes(4) + bytes([3, 0]) + bytes(14)
+records = b" " + b"x" * 300 + b" 42" + b" " + b"y" * 299 + b"z" + b"  7"
+old_table = (bytes([3, 99, 1, 1]) + struct.pack("<IHH", 2, 32 + 64 + 1, 304) + bytes(20)
+             + descriptors + b"\r" + records + b"\x1a")
+put("table_fuzzer", "wide-character-field", struct.pack("<I", len(old_table)) + old_table)
 statements = [
     "SELECT * FROM t", "SELECT c, n FROM [t];", "DROP TABLE `t`",
     "CREATE TABLE \"orders\"(\"id\" M,\"unit_price\" M,\"photo\" BLOB);",

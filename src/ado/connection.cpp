@@ -80,6 +80,7 @@ const ado::Value& Field::Value() const {
                 "operation requires a current record.",
                 3021);
   }
+  if (error_ != nullptr) throw Error(*error_);
   return *value_;
 }
 
@@ -94,6 +95,7 @@ void Recordset::Open(std::string_view source, Connection& connection, int /*curs
 void Recordset::Attach(std::unique_ptr<Cursor> cursor, bool client_side) {
   Close();
   fields_ = cursor->Fields();
+  warnings_ = cursor->Warnings();
   record_count_ = cursor->KnownRowCount();
   // A provider that knows its exact row count up front gives a client-side
   // record set everything it promises (RecordCount before the first row)
@@ -109,6 +111,8 @@ void Recordset::Attach(std::unique_ptr<Cursor> cursor, bool client_side) {
       packed.clear();
       EncodeRow(row, &packed);
       BufferRow(packed);
+      const std::vector<FieldError>& errors = cursor->FetchErrors();
+      if (!errors.empty()) buffered_errors_.emplace_back(count, errors);
       ++count;
       if (read_yield_) read_yield_();
     }
@@ -142,6 +146,7 @@ void Recordset::BufferRow(const std::string& packed) {
 }
 
 void Recordset::LoadCurrent() {
+  if (!current_errors_.empty()) current_errors_.clear();
   if (client_side_) {
     while (read_block_ < blocks_.size() && read_offset_ >= blocks_[read_block_].size()) {
       // Every row of this block has been read: free it.
@@ -168,12 +173,20 @@ void Recordset::LoadCurrent() {
       throw Error("The record set's buffered row is damaged.");
     }
     read_offset_ += used + static_cast<std::size_t>(size);
+    ++read_row_;
+    if (next_buffered_error_ < buffered_errors_.size() &&
+        buffered_errors_[next_buffered_error_].first == read_row_) {
+      current_errors_.swap(buffered_errors_[next_buffered_error_++].second);
+    }
     return;
   }
   if (!cursor_ || !cursor_->Fetch(&current_)) {
     eof_ = true;
     current_.clear();
+    return;
   }
+  const std::vector<FieldError>& errors = cursor_->FetchErrors();
+  if (!errors.empty()) current_errors_ = errors;
 }
 
 void Recordset::RequireOpen() const {
@@ -191,7 +204,11 @@ Field Recordset::Fields(int index) const {
                 3265);
   }
   auto i = static_cast<std::size_t>(index);
-  return Field(&fields_[i], eof_ || i >= current_.size() ? nullptr : &current_[i]);
+  const std::string* error = nullptr;
+  for (const FieldError& e : current_errors_) {
+    if (e.field == index) error = &e.message;
+  }
+  return Field(&fields_[i], eof_ || i >= current_.size() ? nullptr : &current_[i], error);
 }
 
 Field Recordset::Fields(std::string_view name) const {
@@ -218,6 +235,11 @@ void Recordset::Close() {
   std::vector<std::string>().swap(blocks_);
   read_block_ = 0;
   read_offset_ = 0;
+  current_errors_.clear();
+  buffered_errors_.clear();
+  next_buffered_error_ = 0;
+  read_row_ = -1;
+  warnings_.clear();
   eof_ = true;
   record_count_ = -1;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ado/error.h"
@@ -67,15 +68,20 @@ class Connection {
 // One field of a record set's current row.
 class Field {
  public:
-  Field(const FieldInfo* info, const Value* value) : info_(info), value_(value) {}
+  // `error`, when not null, is why the current row's value could not be read.
+  Field(const FieldInfo* info, const Value* value, const std::string* error = nullptr)
+      : info_(info), value_(value), error_(error) {}
   const std::string& name() const { return info_->name; }
   int Type() const { return info_->type; }
-  // The current row's value. Throws Error when the record set is at EOF.
+  // The current row's value. Throws Error when the record set is at EOF, and
+  // when the value is damaged in the source (the message names the table,
+  // record and field; the row's other fields and MoveNext still work).
   const ado::Value& Value() const;
 
  private:
   const FieldInfo* info_;
   const ado::Value* value_;
+  const std::string* error_;
 };
 
 // A record set ("ADODB.RecordSet").
@@ -108,6 +114,10 @@ class Recordset {
   // The number of rows: exact for client-side record sets, -1 when unknown.
   std::int64_t RecordCount() const { return record_count_; }
 
+  // Damage the provider read around when the record set was opened (see
+  // Cursor::Warnings); filled at Open, cleared at Close.
+  const std::vector<std::string>& Warnings() const { return warnings_; }
+
   // EOF: true once the current position is past the last row.
   bool IsEOF() const { return eof_; }
   void MoveNext();
@@ -131,6 +141,13 @@ class Recordset {
   std::size_t read_block_ = 0;
   std::size_t read_offset_ = 0;
   std::function<void()> read_yield_;
+  // Damaged values: of the current row, and of buffered rows by row index
+  // (in order; rare, so rows without any cost nothing).
+  std::vector<FieldError> current_errors_;
+  std::vector<std::pair<std::int64_t, std::vector<FieldError>>> buffered_errors_;
+  std::size_t next_buffered_error_ = 0;
+  std::int64_t read_row_ = -1;
+  std::vector<std::string> warnings_;
   bool client_side_ = false;
   bool eof_ = true;
   std::int64_t record_count_ = -1;

@@ -23,6 +23,13 @@ struct FieldInfo {
   int type = 0;
 };
 
+// A value of the row last fetched that could not be read (damaged data); the
+// row delivered it as null.
+struct FieldError {
+  int field = 0;        // column index
+  std::string message;  // names the table, the record (1-based) and the field, and the damage
+};
+
 // A forward-only stream of rows. Every method may throw ado::Error.
 class Cursor {
  public:
@@ -38,6 +45,17 @@ class Cursor {
   // The exact number of rows when the provider knows it without reading them,
   // otherwise -1.
   virtual std::int64_t KnownRowCount() const { return -1; }
+
+  // Damage the provider read around when it opened the rows, one message
+  // each naming the table file and what is wrong. Default none.
+  virtual std::vector<std::string> Warnings() const { return {}; }
+
+  // The values of the row the last Fetch returned that could not be read
+  // (null in that row); usually empty. Default none.
+  virtual const std::vector<FieldError>& FetchErrors() const {
+    static const std::vector<FieldError> kNone;
+    return kNone;
+  }
 };
 
 // How a record set wants its rows: 2 server-side (streamed), 3 client-side

@@ -15,19 +15,30 @@ namespace {
 // A provider cursor over rows held in memory.
 class ListCursor : public Cursor {
  public:
-  explicit ListCursor(std::vector<std::vector<Value>> rows) : rows_(std::move(rows)) {
+  // With `damaged`, every 1000th row has a damaged second value.
+  explicit ListCursor(std::vector<std::vector<Value>> rows, bool damaged = false)
+      : rows_(std::move(rows)), damaged_(damaged) {
     fields_ = {{"k", 3}, {"t", 200}};
   }
   const std::vector<FieldInfo>& Fields() const override { return fields_; }
   bool Fetch(std::vector<Value>* row) override {
     if (next_ >= rows_.size()) return false;
+    errors_.clear();
+    if (damaged_ && next_ % 1000 == 999)
+      errors_.push_back({1, "bad value in row " + std::to_string(next_)});
     *row = rows_[next_++];
     return true;
+  }
+  const std::vector<FieldError>& FetchErrors() const override { return errors_; }
+  std::vector<std::string> Warnings() const override {
+    return damaged_ ? std::vector<std::string>{"count is off"} : std::vector<std::string>{};
   }
 
  private:
   std::vector<FieldInfo> fields_;
   std::vector<std::vector<Value>> rows_;
+  bool damaged_ = false;
+  std::vector<FieldError> errors_;
   std::size_t next_ = 0;
 };
 
@@ -58,6 +69,38 @@ TEST(ClientSideRecordset, ReturnsEveryBufferedRowInOrder) {
   EXPECT_THROW(rs.MoveNext(), Error);
 }
 
+// Damaged values stay with their row whether the rows are buffered or
+// streamed: that field throws, the others and MoveNext go on.
+TEST(Recordset, DamagedValuesThrowForTheirRowAndFieldOnly) {
+  auto rows = MakeRows();
+  rows.resize(5000);
+  for (bool client_side : {true, false}) {
+    SCOPED_TRACE(client_side ? "client side" : "server side");
+    Recordset rs;
+    rs.Attach(std::make_unique<ListCursor>(rows, true), client_side);
+    EXPECT_EQ(rs.Warnings(), std::vector<std::string>{"count is off"});
+    std::size_t i = 0, errors = 0;
+    for (; !rs.IsEOF(); rs.MoveNext(), ++i) {
+      ASSERT_EQ(rs.Fields(0).Value(), rows[i][0]);
+      if (i % 1000 != 999) {
+        ASSERT_EQ(rs.Fields(1).Value(), rows[i][1]) << "row " << i;
+        continue;
+      }
+      ++errors;
+      try {
+        (void)rs.Fields("t").Value();
+        ADD_FAILURE() << "row " << i << " did not throw";
+      } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.description()), "bad value in row " + std::to_string(i));
+      }
+    }
+    EXPECT_EQ(i, rows.size());
+    EXPECT_EQ(errors, 5u);
+    rs.Close();
+    EXPECT_TRUE(rs.Warnings().empty());
+  }
+}
+
 TEST(ClientSideRecordset, EmptyResultIsAtEofWithCountZero) {
   Recordset rs;
   rs.Attach(std::make_unique<ListCursor>(std::vector<std::vector<Value>>{}), true);
@@ -77,7 +120,7 @@ TEST(ClientSideRecordset, YieldsOncePerRowReadAtOpen) {
     Recordset rs;
     int yields = 0;
     rs.SetReadYield([&] { ++yields; });
-    rs.Attach(std::make_unique<ListCursor>(rows), client_side);
+    rs.Attach(std::make_unique<ListCursor>(rows, true), client_side);
     EXPECT_EQ(yields, client_side ? 500 : 0) << "client side " << client_side;
     int read = 0;
     for (; !rs.IsEOF(); rs.MoveNext()) ++read;

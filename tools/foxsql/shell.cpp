@@ -25,7 +25,7 @@ constexpr char kHelp[] =
     "Statements: SELECT * FROM t | SELECT a, b FROM t | CREATE TABLE t (a C(10) NULL, ...)\n"
     "            INSERT INTO t [(a, ...)] VALUES (...) | DROP TABLE t\n"
     "Commands:   .tables        the tables and views (CSV: table_type,table_name)\n"
-    "            .schema NAME   the fields of a table (CSV)\n"
+    "            .schema NAME   the fields of a table (CSV); NAME may be [quoted]\n"
     "            --help         this text\n"
     "\n"
     "Results are CSV (RFC 4180) with a header row. A null value is an empty,\n"
@@ -33,8 +33,11 @@ constexpr char kHelp[] =
     "False, dates YYYY-MM-DD, datetimes YYYY-MM-DD HH:MM:SS[.mmm], binary values\n"
     "0x followed by hexadecimal digits.\n"
     "\n"
-    "Exit status: 0 success, 1 a statement failed (message on standard error),\n"
-    "2 bad usage.\n";
+    "Damaged values are printed as null and named (table, record, field) on\n"
+    "standard error; the rows go on.\n"
+    "\n"
+    "Exit status: 0 success, 1 a statement failed or the data read was damaged\n"
+    "(messages on standard error), 2 bad usage.\n";
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -112,9 +115,24 @@ void PrintRow(const std::vector<std::string>& fields, std::ostream& out) {
   out << "\r\n";
 }
 
-fx::Status RunSelect(fx::sql::Database* db, const std::string& sql, std::ostream& out) {
+// Where a command's results and messages go. `damaged` is set when the data
+// read had damage (reported on `err`) though the command went on.
+struct Output {
+  std::ostream& out;
+  std::ostream& err;
+  bool damaged = false;
+
+  void Report(const std::string& message) {
+    err << "foxsql: " << message << "\n";
+    damaged = true;
+  }
+};
+
+fx::Status RunSelect(fx::sql::Database* db, const std::string& sql, Output* output) {
+  std::ostream& out = output->out;
   auto rows = db->Query(sql);
   if (!rows.ok()) return rows.status();
+  for (const std::string& warning : (*rows)->warnings()) output->Report(warning);
   std::vector<std::string> header;
   for (const auto& column : (*rows)->columns()) header.push_back(CsvField(column.name));
   PrintRow(header, out);
@@ -124,6 +142,7 @@ fx::Status RunSelect(fx::sql::Database* db, const std::string& sql, std::ostream
     bool has_row = false;
     FOXPRO_RETURN_IF_ERROR((*rows)->Next(&row, &has_row));
     if (!has_row) break;
+    for (const auto& error : (*rows)->row_errors()) output->Report(error.message);
     fields.clear();
     for (const fx::Value& value : row) fields.push_back(CsvValue(value));
     PrintRow(fields, out);
@@ -144,11 +163,13 @@ fx::Status RunTables(fx::sql::Database* db, std::ostream& out) {
   return fx::Status::Ok();
 }
 
-fx::Status RunSchema(fx::sql::Database* db, const std::string& name, std::ostream& out) {
+fx::Status RunSchema(fx::sql::Database* db, const std::string& name, Output* output) {
+  std::ostream& out = output->out;
   auto location = db->catalog().Locate(name);
   if (!location.ok()) return location.status();
   auto table = fx::Table::Open(fx::DefaultFileSystem(), location->path);
   if (!table.ok()) return table.status();
+  for (const std::string& warning : (*table)->warnings()) output->Report(warning);
   PrintRow({"field", "long_name", "type", "width", "decimals", "null", "binary", "autoinc"}, out);
   const auto& fields = (*table)->fields();
   for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -164,6 +185,31 @@ fx::Status RunSchema(fx::sql::Database* db, const std::string& name, std::ostrea
   return fx::Status::Ok();
 }
 
+// A table name as SELECT takes it: bare, [bracketed] or "double-quoted"
+// (a doubled quote inside stands for one).
+fx::Status Unquote(std::string* name) {
+  if (name->empty() || (name->front() != '[' && name->front() != '"')) return fx::Status::Ok();
+  char close = name->front() == '[' ? ']' : '"';
+  std::string inner;
+  std::size_t i = 1;
+  for (; i < name->size(); ++i) {
+    char c = (*name)[i];
+    if (c != close) {
+      inner.push_back(c);
+    } else if (close == '"' && i + 1 < name->size() && (*name)[i + 1] == '"') {
+      inner.push_back(c);
+      ++i;
+    } else {
+      break;
+    }
+  }
+  if (i + 1 != name->size() || inner.empty()) {
+    return fx::Status::InvalidArgument(".schema: the table name " + *name + " is not closed.");
+  }
+  *name = inner;
+  return fx::Status::Ok();
+}
+
 bool StartsWithWord(const std::string& text, const char* word) {
   std::size_t i = text.find_first_not_of(" \t\r\n");
   if (i == std::string::npos) return false;
@@ -175,11 +221,11 @@ bool StartsWithWord(const std::string& text, const char* word) {
   return text.size() == i + n || !std::isalnum(static_cast<unsigned char>(text[i + n]));
 }
 
-fx::Status RunOne(fx::sql::Database* db, const std::string& command, std::ostream& out) {
+fx::Status RunOne(fx::sql::Database* db, const std::string& command, Output* output) {
   std::string trimmed = command.substr(command.find_first_not_of(" \t\r\n"));
   if (trimmed.rfind(".tables", 0) == 0 &&
       trimmed.find_first_not_of(" \t\r\n", 7) == std::string::npos) {
-    return RunTables(db, out);
+    return RunTables(db, output->out);
   }
   if (trimmed.rfind(".schema", 0) == 0) {
     std::size_t start = trimmed.find_first_not_of(" \t", 7);
@@ -187,10 +233,11 @@ fx::Status RunOne(fx::sql::Database* db, const std::string& command, std::ostrea
       return fx::Status::InvalidArgument(".schema needs a table name.");
     std::string name = trimmed.substr(start);
     while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back()))) name.pop_back();
-    return RunSchema(db, name, out);
+    FOXPRO_RETURN_IF_ERROR(Unquote(&name));
+    return RunSchema(db, name, output);
   }
   if (trimmed[0] == '.') return fx::Status::InvalidArgument("Unknown command " + trimmed + ".");
-  if (StartsWithWord(trimmed, "SELECT")) return RunSelect(db, trimmed, out);
+  if (StartsWithWord(trimmed, "SELECT")) return RunSelect(db, trimmed, output);
   return db->Execute(trimmed);
 }
 
@@ -271,14 +318,16 @@ int RunShell(const std::vector<std::string>& args, std::istream& in, std::ostrea
     commands = SplitScript(script);
   }
   int status = kExitOk;
+  Output output{out, err};
   for (const std::string& command : commands) {
     if (command.find_first_not_of(" \t\r\n") == std::string::npos) continue;
-    fx::Status result = RunOne(db->get(), command, out);
+    fx::Status result = RunOne(db->get(), command, &output);
     if (!result.ok()) {
       err << "foxsql: " << result.message() << "\n";
       status = kExitStatementFailed;
     }
   }
+  if (output.damaged) status = kExitStatementFailed;
   out.flush();
   return status;
 }

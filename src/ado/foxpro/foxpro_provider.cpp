@@ -108,7 +108,11 @@ class FoxproCursor : public Cursor {
     bool has_row = false;
     fx::Status status = rows_->Next(&values_, &has_row);
     if (!status.ok()) Throw(status);
+    if (!errors_.empty()) errors_.clear();
     if (!has_row) return false;
+    for (const auto& error : rows_->row_errors()) {
+      errors_.push_back({static_cast<int>(error.column), error.message});
+    }
     row->resize(values_.size());
     const auto& columns = rows_->columns();
     for (std::size_t i = 0; i < values_.size(); ++i) {
@@ -122,6 +126,9 @@ class FoxproCursor : public Cursor {
     return true;
   }
 
+  std::vector<std::string> Warnings() const override { return rows_->warnings(); }
+  const std::vector<FieldError>& FetchErrors() const override { return errors_; }
+
   std::int64_t KnownRowCount() const override {
     if (count_ < -1) {
       auto counted = rows_->CountRows();
@@ -134,6 +141,7 @@ class FoxproCursor : public Cursor {
   std::unique_ptr<fx::sql::RowCursor> rows_;
   std::vector<FieldInfo> fields_;
   std::vector<fx::Value> values_;
+  std::vector<FieldError> errors_;
   mutable std::int64_t count_ = -2;
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -191,6 +192,79 @@ TEST_F(ProviderTest, ContainerSchemaAndLongNames) {
   Recordset rs;
   rs.Open("SELECT * FROM [nombrelargodeldbf]", connection, 3, 3);
   EXPECT_EQ(rs.RecordCount(), 5);
+}
+
+// Overwrites 4 bytes of a file in place (little-endian).
+void Patch32(const std::string& path, std::streamoff offset, std::uint32_t value) {
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  file.seekp(offset);
+  char bytes[4];
+  std::memcpy(bytes, &value, 4);
+  file.write(bytes, 4);
+}
+
+// The offset of the memo pointer of record `record` (1-based) of a table
+// whose second field is its first memo field, after a 4-byte first field.
+std::streamoff MemoPointerOffset(const std::string& path, int record) {
+  std::ifstream file(path, std::ios::binary);
+  unsigned char head[12] = {};
+  file.read(reinterpret_cast<char*>(head), sizeof head);
+  const int header_length = head[8] | head[9] << 8, record_length = head[10] | head[11] << 8;
+  return header_length + (record - 1) * record_length + 5;
+}
+
+// A 100-row table whose record 50 has a memo pointer past the end of the
+// memo file, with a sound header and with one that counts only 98 records:
+// every counted row arrives, the damaged value gives one error naming table,
+// record and field, and a miscounted header gives one warning.
+TEST_F(ProviderTest, DamagedValueArrivesNullWithOneErrorAndTheRowsGoOn) {
+  for (int location : {2, 3}) {
+    for (bool short_count : {false, true}) {
+      SCOPED_TRACE(std::to_string(location) + (short_count ? " short count" : ""));
+      fs::remove_all(folder_);
+      fs::create_directory(folder_);
+      Connection connection;
+      connection.SetCursorLocation(location);
+      OpenFolder(&connection);
+      connection.Execute("CREATE TABLE t (id I, notes M)");
+      for (int i = 1; i <= 100; ++i) {
+        connection.Execute("INSERT INTO t VALUES (" + std::to_string(i) + ", 'memo')");
+      }
+      Patch32(folder_ + "/t.dbf", MemoPointerOffset(folder_ + "/t.dbf", 50), 99999);
+      if (short_count) Patch32(folder_ + "/t.dbf", 4, 98);
+      const int rows = short_count ? 98 : 100;
+      Recordset rs;
+      rs.Open("SELECT * FROM t", connection, 3, 3);
+      EXPECT_EQ(rs.RecordCount(), rows);
+      if (short_count) {
+        ASSERT_EQ(rs.Warnings().size(), 1u);
+        EXPECT_EQ(rs.Warnings()[0],
+                  "t.dbf: the header counts 98 records but 2 complete records follow them in "
+                  "the file and are not read");
+      } else {
+        EXPECT_TRUE(rs.Warnings().empty());
+      }
+      int count = 0, errors = 0;
+      for (; !rs.IsEOF(); rs.MoveNext()) {
+        ++count;
+        EXPECT_EQ(rs.Fields("id").Value(), Value::Int(count));
+        try {
+          EXPECT_EQ(rs.Fields("notes").Value(), Value::Text("memo"));
+        } catch (const Error& error) {
+          ++errors;
+          EXPECT_EQ(count, 50);
+          EXPECT_EQ(std::string(error.description()),
+                    "t.dbf: record 50, field NOTES: t.fpt: memo block 99999 lies past the end "
+                    "of the memo file (" +
+                        std::to_string(fs::file_size(folder_ + "/t.fpt")) + " bytes)");
+        }
+      }
+      EXPECT_EQ(count, rows);
+      EXPECT_EQ(errors, 1);
+      rs.Close();
+      EXPECT_TRUE(rs.Warnings().empty());
+    }
+  }
 }
 
 }  // namespace

@@ -77,12 +77,14 @@ Result<std::unique_ptr<Catalog>> OpenContainerCatalog(FileSystem* fs, const std:
 // naming the problem otherwise.
 Status CheckTableName(const std::string& name);
 
-// The 10-character field names FoxPro derives from long names: first 10
-// characters upper-cased; in a container a collision replaces the tail with
-// a sequence number (CONTACT_T2), in a free table (`allow_suffix` false) a
-// collision is InvalidArgument naming both fields.
+// The field names FoxPro derives from long names (UTF-8): the characters
+// that fit in 10 bytes of code page `codepage`, ASCII letters upper-cased; in
+// a container a collision replaces the tail with a sequence number
+// (CONTACT_T2), in a free table (`allow_suffix` false) a collision is
+// InvalidArgument naming both fields. A character the code page lacks is
+// InvalidArgument too.
 Status ShortFieldNames(const std::vector<std::string>& long_names, bool allow_suffix,
-                       std::vector<std::string>* short_names);
+                       int codepage, std::vector<std::string>* short_names);
 
 }  // namespace foxpro
 

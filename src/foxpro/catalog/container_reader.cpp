@@ -130,6 +130,7 @@ Status ReadRows(Table* table, std::vector<ObjectRow>* rows) {
   Record record;
   for (std::uint32_t i = 0; i < table->record_count(); ++i) {
     FOXPRO_RETURN_IF_ERROR(table->ReadRecord(i, &record));
+    if (!record.bad_values.empty()) return record.bad_values.front().status;
     if (record.deleted) continue;
     const auto& v = record.values;
     auto at = [&v](int k) { return v[static_cast<std::size_t>(k)]; };

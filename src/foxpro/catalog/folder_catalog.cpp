@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foxpro/catalog/catalog.h"
+#include "foxpro/codepage/codepage.h"
 #include "foxpro/dbf/dbf_format.h"
 #include "foxpro/dbf/table_internal.h"
 
@@ -15,22 +16,18 @@ bool HasExtension(const std::string& name, const char* lower_ext) {
   return lower.size() > n && lower.compare(lower.size() - n, n, lower_ext) == 0;
 }
 
-// A quick look at the first bytes: does this file start like a table?
+// A quick look at the first byte: does this file start like a table? The
+// rest of the header is not judged here, so a table whose header is damaged
+// is still listed and opening it gives the error.
 bool LooksLikeTable(FileSystem* fs, const std::string& path) {
   auto file = fs->Open(path, OpenMode::kRead);
   if (!file.ok()) return false;
   std::string head;
-  if (!ReadString(file->get(), 0, dbf::kHeaderSize + 1, &head).ok()) return false;
-  if (head.size() < dbf::kHeaderSize + 1) return false;
+  if (!ReadString(file->get(), 0, 1, &head).ok() || head.empty()) return false;
   auto type = static_cast<unsigned char>(head[0]);
   static constexpr unsigned char kTypes[] = {0x02, 0x03, 0x30, 0x31, 0x32, 0x43, 0x63,
                                              0x83, 0x8B, 0xCB, 0xE5, 0xF5, 0xFB};
-  if (std::find(std::begin(kTypes), std::end(kTypes), type) == std::end(kTypes)) return false;
-  auto header_length = static_cast<unsigned>(static_cast<unsigned char>(head[8]) |
-                                             (static_cast<unsigned char>(head[9]) << 8));
-  auto record_length = static_cast<unsigned>(static_cast<unsigned char>(head[10]) |
-                                             (static_cast<unsigned char>(head[11]) << 8));
-  return header_length > dbf::kHeaderSize && record_length > 0;
+  return std::find(std::begin(kTypes), std::end(kTypes), type) != std::end(kTypes);
 }
 
 class FolderCatalog : public Catalog {
@@ -72,7 +69,9 @@ class FolderCatalog : public Catalog {
     std::vector<std::string> long_names;
     for (const NewField& field : fields) long_names.push_back(field.long_name);
     std::vector<std::string> short_names;
-    FOXPRO_RETURN_IF_ERROR(ShortFieldNames(long_names, false, &short_names));
+    int codepage = CodePageFromMark(codepage_mark);
+    FOXPRO_RETURN_IF_ERROR(
+        ShortFieldNames(long_names, false, codepage == 0 ? 1252 : codepage, &short_names));
     // A memo or index file left behind by another table of this name would be adopted: refuse.
     for (const char* ext : {".fpt", ".cdx"}) {
       std::string stray = FindFileCaseInsensitive(fs_, folder_, base + ext);

@@ -186,14 +186,14 @@ Status ContainerFile::OpenMemo(FileSystem* fs, bool writable) {
   std::string head;
   FOXPRO_RETURN_IF_ERROR(ReadString(memo_.get(), 0, fpt::kHeaderSize, &head));
   if (head.size() < fpt::kHeaderSize) {
-    return Status::Corruption(memo_name_ + ": the memo header is cut short");
+    return Status::Corruption(memo_name_ + ": the memo file is shorter than its header");
   }
   next_free_ = bytes::GetBe32(head.data() + fpt::kNextFreeOffset);
   block_size_ =
       (head[4] != 0 || head[5] != 0)
           ? bytes::GetBe32(head.data() + 4)
           : static_cast<std::uint32_t>(bytes::GetBig(head.data() + fpt::kBlockSizeOffset, 2));
-  if (block_size_ == 0) return Status::Corruption(memo_name_ + ": block size is 0");
+  if (block_size_ == 0) return Status::Corruption(memo_name_ + ": the memo file's block size is 0");
   return Status::Ok();
 }
 
@@ -201,16 +201,21 @@ Status ContainerFile::ReadMemo(std::uint32_t block, std::string* data) {
   data->clear();
   if (block == 0) return Status::Ok();
   std::uint64_t offset = std::uint64_t{block} * block_size_;
-  std::string where = memo_name_ + ": block " + std::to_string(block);
-  if (offset < fpt::kHeaderSize || offset + fpt::kBlockHeaderSize > memo_size_) {
-    return Status::Corruption(where + " lies outside the memo file");
+  std::string where = memo_name_ + ": memo block " + std::to_string(block);
+  if (offset < fpt::kHeaderSize) {
+    return Status::Corruption(where + " points into the memo file's header");
+  }
+  if (offset + fpt::kBlockHeaderSize > memo_size_) {
+    return Status::Corruption(where + " lies past the end of the memo file (" +
+                              std::to_string(memo_size_) + " bytes)");
   }
   std::string head;
   FOXPRO_RETURN_IF_ERROR(ReadString(memo_.get(), offset, fpt::kBlockHeaderSize, &head));
   std::uint32_t length = bytes::GetBe32(head.data() + fpt::kBlockLengthOffset);
   if (length > memo_size_ - offset - fpt::kBlockHeaderSize) {
-    return Status::Corruption(where + " claims " + std::to_string(length) +
-                              " bytes, more than the file holds");
+    return Status::Corruption(where + " claims " + std::to_string(length) + " bytes but only " +
+                              std::to_string(memo_size_ - offset - fpt::kBlockHeaderSize) +
+                              " follow it in the file");
   }
   return ReadString(memo_.get(), offset + fpt::kBlockHeaderSize, length, data);
 }
@@ -228,11 +233,12 @@ Status ContainerFile::ReadProperties(const ObjectRow& row, PropertyList* out) {
 Status ContainerFile::AppendMemo(const std::string& data, std::uint32_t* block) {
   std::uint64_t offset = std::uint64_t{next_free_} * block_size_;
   std::string where = memo_name_ + ": next free block " + std::to_string(next_free_);
-  if (offset < fpt::kHeaderSize) return Status::Corruption(where + " lies inside the header");
+  if (offset < fpt::kHeaderSize)
+    return Status::Corruption(where + " points into the memo file's header");
   // The last memo is not padded, so next-free may point up to one block
   // past the end of the file, never further.
   if (block_size_ > kMaxWritableBlockSize || offset >= memo_size_ + block_size_) {
-    return Status::Corruption(where + " lies past the end of the file");
+    return Status::Corruption(where + " lies past the end of the memo file");
   }
   std::uint64_t blocks = (fpt::kBlockHeaderSize + data.size() + block_size_ - 1) / block_size_;
   if (next_free_ + blocks > std::numeric_limits<std::uint32_t>::max()) {

@@ -418,6 +418,24 @@ TEST(NewContainer, EqualsFoxProsBlankContainer) {
   EXPECT_EQ(Names(**db, CatalogEntry::Kind::kTable), std::vector<std::string>{"first"});
 }
 
+// A non-ASCII long name is kept whole in the container, in its code page,
+// and the table's own field name stays within 10 bytes.
+TEST(NewContainer, KeepsNonAsciiLongFieldNames) {
+  MemFileSystem mem;
+  mem.AddDirectory("/new");
+  ASSERT_TRUE(CreateContainer(&mem, "/new/c.dbc").ok());
+  Result<std::unique_ptr<Database>> db = Database::Open(&mem, "/new/c.dbc");
+  ASSERT_TRUE(db.ok());
+  Status created = (*db)->CreateTable("orte", {Field("straße_und_hausnummer", 'C', 10)}, 0x03);
+  ASSERT_TRUE(created.ok()) << created.ToString();
+  Result<TableLocation> location = (*db)->Locate("orte");
+  ASSERT_TRUE(location.ok());
+  EXPECT_EQ(location->long_field_names, std::vector<std::string>{"straße_und_hausnummer"});
+  Result<std::unique_ptr<Table>> table = Table::Open(&mem, location->path);
+  ASSERT_TRUE(table.ok()) << table.status().ToString();
+  EXPECT_LE((*table)->fields()[0].name.size(), 10u);
+}
+
 TEST(NewContainer, FailedCreateLeavesNothing) {
   for (int fail_at = 1; fail_at <= 4; ++fail_at) {
     MemFileSystem mem;

@@ -127,8 +127,14 @@ Status DecodeMemo(const FieldInfo& field, const char* bytes, const DecodeContext
   if (HasAsciiMemoPointer(field)) {
     std::string_view digits = TrimBlanks(std::string_view(bytes, field.width));
     for (char c : digits) {
-      if (c < '0' || c > '9') return Status::Corruption("memo pointer is not a number");
-      if (block > 429496728u) return Status::Corruption("memo pointer is out of range");
+      if (c < '0' || c > '9') {
+        return Status::Corruption("the memo pointer '" + std::string(digits) +
+                                  "' is not a block number");
+      }
+      if (block > 429496728u) {
+        return Status::Corruption("the memo pointer '" + std::string(digits) +
+                                  "' is beyond any memo file");
+      }
       block = block * 10 + static_cast<std::uint32_t>(c - '0');
     }
   } else {
@@ -138,7 +144,10 @@ Status DecodeMemo(const FieldInfo& field, const char* bytes, const DecodeContext
   std::string* data = binary ? out->MutableText(Value::Kind::kBytes) : context.scratch;
   data->clear();
   if (block != 0) {
-    if (context.memo == nullptr) return Status::Corruption("the table has no memo file");
+    if (context.memo == nullptr) {
+      return Status::Corruption("points to memo block " + std::to_string(block) +
+                                " but the table has no memo file");
+    }
     FOXPRO_RETURN_IF_ERROR(context.memo->Read(block, data));
   }
   if (!binary) {
@@ -227,9 +236,15 @@ Status DecodeLogical(char c, Value* out) {
     case ' ':
       *out = Value::Logical(false);
       break;
-    default:
+    case '?':
       out->SetNull();
-      break;  // '?' and anything else: unknown
+      break;
+    default: {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(c));
+      return Status::Corruption(std::string("the byte ") + hex +
+                                " is not a logical value (T, Y, F, N, ? or blank)");
+    }
   }
   return Status::Ok();
 }
@@ -272,8 +287,12 @@ Status DecodeField(const FieldInfo& field, const char* record, std::string_view 
     case 'Q': {
       std::size_t length = field.width;
       if (NullFlagBit(null_flags, field.varlen_bit)) {
-        length = std::min<std::size_t>(static_cast<unsigned char>(bytes[field.width - 1]),
-                                       field.width - 1u);
+        length = static_cast<unsigned char>(bytes[field.width - 1]);
+        if (length >= field.width) {
+          return Status::Corruption("the length byte says " + std::to_string(length) +
+                                    " bytes but the field holds at most " +
+                                    std::to_string(field.width - 1));
+        }
       }
       std::string_view raw(bytes, length);
       if (field.type == 'Q') {

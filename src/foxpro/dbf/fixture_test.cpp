@@ -172,8 +172,10 @@ TEST(FixtureTables, EveryTableReadsWithoutError) {
     for (std::uint32_t i = 0; i < (*table)->record_count(); ++i) {
       Status status = (*table)->ReadRecord(i, &record);
       ASSERT_TRUE(status.ok()) << status.ToString();
+      ASSERT_TRUE(record.bad_values.empty()) << record.bad_values[0].status.ToString();
     }
     EXPECT_EQ((*table)->record_count(), (*table)->header().record_count);
+    EXPECT_TRUE((*table)->warnings().empty()) << (*table)->warnings()[0];
   }
 }
 

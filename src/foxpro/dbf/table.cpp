@@ -113,18 +113,22 @@ Result<std::unique_ptr<Table>> Table::Open(FileSystem* fs, const std::string& pa
   auto file = fs->Open(path, options.writable ? OpenMode::kReadWrite : OpenMode::kRead);
   if (!file.ok()) return file.status();
   impl.file = std::move(*file);
-  FOXPRO_RETURN_IF_ERROR(table->ParseHeader());
-  int codepage_number = options.codepage_override != 0
-                            ? options.codepage_override
-                            : TableCodePage(table->header_.type_byte, table->header_.codepage_mark);
-  auto codepage = CodePage::ForCodePage(codepage_number);
-  if (!codepage.ok()) return codepage.status().WithContext(table->file_name_);
-  impl.codepage = *codepage;
+  FOXPRO_RETURN_IF_ERROR(table->ParseHeader(options.codepage_override));
   FOXPRO_RETURN_IF_ERROR(table->OpenMemo(fs, folder));
   return table;
 }
 
-Status Table::ParseHeader() {
+void Table::DecodeFieldName(std::string* name) const {
+  // Names are bytes in the table's code page, like its text.
+  bool ascii = std::all_of(name->begin(), name->end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return;
+  std::string decoded;
+  impl_->codepage.Decode(*name, &decoded);
+  *name = std::move(decoded);
+}
+
+Status Table::ParseHeader(int codepage_override) {
   Impl& impl = *impl_;
   auto size = impl.file->Size();
   if (!size.ok()) return size.status();
@@ -146,17 +150,50 @@ Status Table::ParseHeader() {
   header_.table_flags = static_cast<std::uint8_t>(head[dbf::kTableFlagsOffset]);
   header_.codepage_mark = static_cast<std::uint8_t>(head[dbf::kCodePageOffset]);
   impl.visual = dbf::IsVisualFoxPro(header_.type_byte);
-  if (header_.header_length < dbf::kHeaderSize + 1)
-    return corrupt("the header length is too small");
+  if (header_.header_length < dbf::kHeaderSize + 1) {
+    return corrupt("the header length " + std::to_string(header_.header_length) +
+                   " is too small for a table header");
+  }
   if (header_.record_length < 1) return corrupt("the record length is 0");
-  if (header_.header_length > impl.file_size)
-    return corrupt("the header runs past the end of the file");
+  if (header_.header_length > impl.file_size) {
+    return corrupt("the header length " + std::to_string(header_.header_length) +
+                   " runs past the end of the file (" + std::to_string(impl.file_size) + " bytes)");
+  }
   FOXPRO_RETURN_IF_ERROR(ReadString(impl.file.get(), 0, header_.header_length, &impl.header_bytes));
+  int codepage_number = codepage_override != 0
+                            ? codepage_override
+                            : TableCodePage(header_.type_byte, header_.codepage_mark);
+  auto codepage = CodePage::ForCodePage(codepage_number);
+  if (!codepage.ok()) return codepage.status().WithContext(file_name_);
+  impl.codepage = *codepage;
   FOXPRO_RETURN_IF_ERROR(ParseFields());
-  std::uint64_t in_file = (impl.file_size - header_.header_length) / header_.record_length;
+  CountRecords();
+  return Status::Ok();
+}
+
+void Table::CountRecords() {
+  std::uint64_t data = impl_->file_size - header_.header_length;
+  std::uint64_t in_file = data / header_.record_length;
+  std::uint64_t rest = data % header_.record_length;
   readable_count_ =
       static_cast<std::uint32_t>(std::min<std::uint64_t>(header_.record_count, in_file));
-  return Status::Ok();
+  auto records = [](std::uint64_t n) {
+    return std::to_string(n) + (n == 1 ? " complete record" : " complete records");
+  };
+  std::string counts =
+      file_name_ + ": the header counts " + std::to_string(header_.record_count) +
+      (header_.record_count == 1 ? " record but " : " records but ");
+  if (header_.record_count > in_file) {
+    // The trailing end-of-file byte is not a partial record.
+    std::string partial =
+        rest > 1 ? " and a partial record of " + std::to_string(rest) + " bytes" : "";
+    warnings_.push_back(counts + "the file holds " + records(in_file) + partial +
+                        "; only the complete records are read");
+  } else if (header_.record_count < in_file) {
+    std::uint64_t beyond = in_file - header_.record_count;
+    warnings_.push_back(counts + records(beyond) + (beyond == 1 ? " follows" : " follow") +
+                        " them in the file and " + (beyond == 1 ? "is" : "are") + " not read");
+  }
 }
 
 Status Table::ParseFields() {
@@ -167,7 +204,6 @@ Status Table::ParseFields() {
   };
   std::size_t position = dbf::kHeaderSize;
   bool terminated = false;
-  std::uint32_t offset = 1;
   std::vector<FieldInfo> all;
   while (position < bytes.size()) {
     if (bytes[position] == static_cast<char>(dbf::kFieldTerminator)) {
@@ -177,23 +213,29 @@ Status Table::ParseFields() {
     if (position + dbf::kDescriptorSize > bytes.size()) break;
     FieldInfo field;
     ParseDescriptor(bytes.data() + position, &field);
+    DecodeFieldName(&field.name);
     if (field.type == '\0') return corrupt("the field list has no end marker");
     if (!KnownType(field.type)) {
       return corrupt("field " + std::to_string(all.size() + 1) + " has the unknown type '" +
                      std::string(1, field.type) + "'");
     }
-    if (field.width == 0) return corrupt("field " + field.name + " has width 0");
-    field.offset = offset;
-    offset += field.width;
     all.push_back(std::move(field));
     position += dbf::kDescriptorSize;
     if (all.size() > dbf::kMaxFields) return corrupt("the table has more than 255 fields");
+  }
+  if (all.empty())
+    return corrupt(terminated ? "the table has no fields" : "the field list has no end marker");
+  if (!impl.visual) FOXPRO_RETURN_IF_ERROR(ResolveWideCharacterFields(&all));
+  std::uint32_t offset = 1;
+  for (FieldInfo& field : all) {
+    if (field.width == 0) return corrupt("field " + field.name + " has width 0");
+    field.offset = offset;
+    offset += field.width;
   }
   // Without the end marker the list is only believed when it fills the record exactly.
   if (!terminated && offset != header_.record_length) {
     return corrupt("the field list has no end marker");
   }
-  if (all.empty()) return corrupt("the table has no fields");
   if (offset > header_.record_length) {
     return corrupt("the fields need " + std::to_string(offset) + " bytes but a record has " +
                    std::to_string(header_.record_length));
@@ -206,6 +248,36 @@ Status Table::ParseFields() {
     }
   }
   return AssignNullBits(std::move(all));
+}
+
+Status Table::ResolveWideCharacterFields(std::vector<FieldInfo>* all) const {
+  // FoxPro 2.x and Clipper keep the high byte of a character field's width
+  // in its decimal count. Both readings are tried against the record length;
+  // a table that fits neither would be read with misplaced fields.
+  std::uint32_t narrow = 1, wide = 1;
+  bool differ = false;
+  for (const FieldInfo& field : *all) {
+    narrow += field.width;
+    wide += field.width;
+    if (field.type == 'C' && field.decimals != 0) {
+      wide += field.decimals * 256u;
+      differ = true;
+    }
+  }
+  if (!differ || narrow == header_.record_length) return Status::Ok();
+  if (wide != header_.record_length) {
+    return Status::Corruption(
+        file_name_ + ": the fields add up to neither the record length " +
+        std::to_string(header_.record_length) + " (" + std::to_string(narrow) +
+        " bytes with 1-byte character widths, " + std::to_string(wide) +
+        " with the decimal count as their high byte); the fields cannot be placed");
+  }
+  for (FieldInfo& field : *all) {
+    if (field.type != 'C' || field.decimals == 0) continue;
+    field.width = static_cast<std::uint16_t>(field.width + field.decimals * 256u);
+    field.decimals = 0;
+  }
+  return Status::Ok();
 }
 
 Status Table::AssignNullBits(std::vector<FieldInfo> all) {
@@ -324,6 +396,7 @@ Status Table::ReadRecord(std::uint32_t index, Record* record) {
   const char* data = *bytes;
   record->deleted = data[0] == dbf::kRecordDeleted;
   record->values.resize(fields_.size());
+  record->bad_values.clear();
   std::string_view null_flags;
   if (impl.has_null_flags)
     null_flags = std::string_view(data + impl.null_flags.offset, impl.null_flags.width);
@@ -335,8 +408,10 @@ Status Table::ReadRecord(std::uint32_t index, Record* record) {
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     Status status = DecodeField(fields_[i], data, null_flags, context, &record->values[i]);
     if (!status.ok()) {
-      return Status::Corruption(file_name_ + ": record " + std::to_string(index + 1) + ", field " +
-                                fields_[i].name + ": " + status.message());
+      record->values[i].SetNull();
+      record->bad_values.push_back(
+          {i, Status::Corruption(file_name_ + ": record " + std::to_string(index + 1) + ", field " +
+                                 fields_[i].name + ": " + status.message())});
     }
   }
   return Status::Ok();

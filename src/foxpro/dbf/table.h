@@ -22,9 +22,9 @@ class MemoFile;
 // not among a table's fields; its bits are resolved into null_bit and
 // varlen_bit).
 struct FieldInfo {
-  std::string name;        // as stored (FoxPro writes upper case), <= 10 chars
-  char type = 'C';         // type letter: C V Q M G W N F I B Y D T L (P read as bytes)
-  std::uint8_t width = 0;  // bytes in the record
+  std::string name;         // as stored (FoxPro writes upper case), decoded to UTF-8
+  char type = 'C';          // type letter: C V Q M G W N F I B Y D T L (P read as bytes)
+  std::uint16_t width = 0;  // bytes in the record (a FoxPro 2.x C field may exceed 255)
   std::uint8_t decimals = 0;
   std::uint8_t flags = 0;          // raw descriptor flags (dbf_format.h kField*)
   std::uint32_t autoinc_next = 0;  // meaningful when autoinc()
@@ -54,7 +54,7 @@ struct TableHeader {
 
 // A field of a table to be created.
 struct FieldLayout {
-  std::string name;  // stored upper-cased; 1..10 chars, letters digits _
+  std::string name;  // UTF-8, ASCII stored upper-cased; 1..10 bytes in the table's code page
   char type = 'C';   // C V Q M G W N F I B Y D T L
   int width = 0;     // C V Q: 1..254; N F: 1..20; others ignored (fixed)
   int decimals = 0;  // N F B: digits after the point
@@ -74,11 +74,18 @@ struct TableLayout {
   Date today;                          // header date; {0,0,0} = the system date
 };
 
+// A value of a record that could not be read: it is null in the record.
+struct BadValue {
+  std::size_t field = 0;  // index into Table::fields()
+  Status status;          // Corruption naming the file, record (1-based) and field
+};
+
 // A record as read: the deletion flag and one value per field (in fields()
-// order).
+// order), with the values that were damaged listed (rarely any).
 struct Record {
   bool deleted = false;
   std::vector<Value> values;
+  std::vector<BadValue> bad_values;
 };
 
 // Options for Open.
@@ -119,13 +126,20 @@ class Table {
   // The code page the table's text is decoded with (a Windows/DOS number).
   int codepage() const;
 
-  // Records that can be read: the header count, lowered to what the file
-  // holds when the file was cut short.
+  // Records that can be read: the header count, lowered to the complete
+  // records in the file when the file was cut short.
   std::uint32_t record_count() const { return readable_count_; }
 
+  // Damage that Open read around, one message each naming the file: a
+  // header count that disagrees with the complete records in the file (the
+  // records read are then record_count()). Empty for a sound table.
+  const std::vector<std::string>& warnings() const { return warnings_; }
+
   // Reads record `index` (0-based, < record_count()) into *record; the vector
-  // and its strings are reused. A damaged value gives Corruption naming the
-  // file, the record (1-based, as FoxPro counts) and the field.
+  // and its strings are reused. A damaged value does not fail the call: it
+  // is null in record->values and listed in record->bad_values with a
+  // Corruption naming the file, the record (1-based, as FoxPro counts) and
+  // the field. Fails only when the record's bytes cannot be read.
   Status ReadRecord(std::uint32_t index, Record* record);
 
   // Appends one record. `values` has one entry per field (fields() order);
@@ -155,8 +169,11 @@ class Table {
 
  private:
   Table();
-  Status ParseHeader();
+  Status ParseHeader(int codepage_override);
   Status ParseFields();
+  void CountRecords();
+  void DecodeFieldName(std::string* name) const;
+  Status ResolveWideCharacterFields(std::vector<FieldInfo>* all) const;
   Status AssignNullBits(std::vector<FieldInfo> all);
   Status OpenMemo(FileSystem* fs, const std::string& folder);
   Status LoadWindow(std::uint32_t index);
@@ -172,6 +189,7 @@ class Table {
   TableHeader header_;
   std::vector<FieldInfo> fields_;
   std::uint32_t readable_count_ = 0;
+  std::vector<std::string> warnings_;
 };
 
 // Finds, in `folder`, the file whose name equals `name` case-insensitively

@@ -184,6 +184,43 @@ TEST_F(TableTest, NonAsciiTextRoundTripsInItsCodePage) {
   }
 }
 
+TEST_F(TableTest, NonAsciiFieldNamesAreBytesOfTheCodePage) {
+  const struct {
+    std::uint8_t mark;
+    const char* name;
+    const char* stored;  // descriptor bytes; nullptr when refused
+    const char* read;    // the name as read back
+  } cases[] = {
+      {0x03, "größe", "GR\xF6\xDF" "E", "GRößE"},
+      {0xC9, "имя", "\xE8\xEC\xFF", "имя"},
+      {0x7A, "名字", "\xC3\xFB\xD7\xD6", "名字"},
+      {0x7A, "名字名字名字", nullptr, ""},  // 12 bytes
+      {0x03, "имя", nullptr, ""},           // not in 1252
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs_ = MemFileSystem();
+    fs_.AddDirectory(kFolder);
+    TableLayout layout;
+    layout.fields = {Field(c.name, 'C', 4)};
+    layout.codepage_mark = c.mark;
+    auto created = Table::Create(&fs_, kPath, layout);
+    if (c.stored == nullptr) {
+      ASSERT_FALSE(created.ok());
+      EXPECT_TRUE(created.status().IsInvalidArgument());
+      EXPECT_NE(created.status().message().find(c.name), std::string::npos);
+      continue;
+    }
+    ASSERT_TRUE(created.ok()) << created.status().ToString();
+    created->reset();
+    EXPECT_EQ(fs_.GetFile(kPath).substr(32, std::strlen(c.stored) + 1),
+              std::string(c.stored) + '\0');
+    auto table = Reopen();
+    EXPECT_EQ(table->fields()[0].name, c.read);
+    EXPECT_EQ(table->FindField(c.read), 0);
+  }
+}
+
 TEST_F(TableTest, CharacterOutsideTheCodePageFailsNamingFieldAndCharacter) {
   auto table = Create({Field("CITY", 'C', 10)}, 0x03);
   Status status = table->Append({Value::Text("Москва")});

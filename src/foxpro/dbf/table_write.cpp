@@ -66,20 +66,38 @@ std::uint8_t DescriptorFlags(const FieldLayout& layout) {
   return flags;
 }
 
-Status CheckFieldLayout(const FieldLayout& layout, FieldInfo* info) {
+// The bytes a field name is stored as: ASCII letters upper-cased, other
+// letters in the table's code page; 1 to 10 bytes.
+Status EncodeFieldName(const FieldLayout& layout, const CodePage& codepage, std::string* name) {
   auto bad = [&layout](const std::string& what) {
     return Status::InvalidArgument("Field " + layout.name + ": " + what);
   };
-  if (layout.name.empty() || layout.name.size() > dbf::kMaxFieldNameLength) {
-    return bad("a field name has 1 to 10 characters");
-  }
+  if (layout.name.empty()) return bad("a field name has 1 to 10 bytes");
   for (char c : layout.name) {
-    bool ok =
-        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+              c == '_' || static_cast<unsigned char>(c) >= 0x80;
     if (!ok) return bad("a field name holds only letters, digits and '_'");
   }
   if (layout.name[0] >= '0' && layout.name[0] <= '9')
     return bad("a field name cannot start with a digit");
+  name->clear();
+  Status encoded = codepage.Encode(layout.name, name);
+  if (!encoded.ok()) return bad(encoded.message());
+  if (name->size() > dbf::kMaxFieldNameLength) {
+    return bad("a field name has 1 to 10 bytes in code page " + std::to_string(codepage.number()) +
+               ", this one " + std::to_string(name->size()));
+  }
+  for (char& c : *name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return Status::Ok();
+}
+
+Status CheckFieldLayout(const FieldLayout& layout, const CodePage& codepage, FieldInfo* info) {
+  auto bad = [&layout](const std::string& what) {
+    return Status::InvalidArgument("Field " + layout.name + ": " + what);
+  };
+  FOXPRO_RETURN_IF_ERROR(EncodeFieldName(layout, codepage, &info->name));
   if (std::strchr("CVQMGWNFIBYDTL", layout.type) == nullptr || layout.type == '\0') {
     return bad(std::string("unknown field type '") + layout.type + "'");
   }
@@ -105,12 +123,8 @@ Status CheckFieldLayout(const FieldLayout& layout, FieldInfo* info) {
     decimals = 4;
   }
   if (layout.autoinc && layout.type != 'I') return bad("only integer fields can autoincrement");
-  info->name = layout.name;
-  for (char& c : info->name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
   info->type = layout.type;
-  info->width = static_cast<std::uint8_t>(width);
+  info->width = static_cast<std::uint16_t>(width);
   info->decimals = static_cast<std::uint8_t>(decimals);
   info->flags = DescriptorFlags(layout);
   info->autoinc_next = layout.autoinc ? layout.autoinc_next : 0;
@@ -164,14 +178,17 @@ std::string BuildHeader(const TableLayout& layout, const std::vector<FieldInfo>&
 Status LayOutFields(const TableLayout& layout, std::vector<FieldInfo>* all,
                     std::uint16_t* record_length) {
   if (layout.fields.empty()) return Status::InvalidArgument("a table needs at least one field");
+  int number = CodePageFromMark(layout.codepage_mark);
+  auto codepage = CodePage::ForCodePage(number == 0 ? 1252 : number);
+  if (!codepage.ok()) return codepage.status();
   std::uint32_t offset = 1;
   int bits = 0;
   for (const FieldLayout& field_layout : layout.fields) {
     FieldInfo info;
-    FOXPRO_RETURN_IF_ERROR(CheckFieldLayout(field_layout, &info));
+    FOXPRO_RETURN_IF_ERROR(CheckFieldLayout(field_layout, *codepage, &info));
     for (const FieldInfo& earlier : *all) {
       if (earlier.name == info.name) {
-        return Status::InvalidArgument("Field name " + info.name + " is duplicated.");
+        return Status::InvalidArgument("Field name " + field_layout.name + " is duplicated.");
       }
     }
     if (info.type == 'V' || info.type == 'Q') ++bits;
@@ -184,7 +201,7 @@ Status LayOutFields(const TableLayout& layout, std::vector<FieldInfo>* all,
     FieldInfo flags;
     flags.name = dbf::kNullFlagsName;
     flags.type = dbf::kNullFlagsType;
-    flags.width = static_cast<std::uint8_t>((bits + 7) / 8);
+    flags.width = static_cast<std::uint16_t>((bits + 7) / 8);
     flags.flags = dbf::kNullFlagsFieldFlags;
     flags.offset = offset;
     offset += flags.width;

@@ -105,9 +105,15 @@ Status MemoFile::Read(std::uint32_t block, std::string* data, std::uint32_t* typ
 
 Status MemoFile::ReadFpt(std::uint32_t block, std::string* data, std::uint32_t* type) {
   std::uint64_t offset = static_cast<std::uint64_t>(block) * block_size_;
-  if (offset < fpt::kHeaderSize || offset + fpt::kBlockHeaderSize > file_size_) {
+  if (offset < fpt::kHeaderSize) {
     return Status::Corruption(name_ + ": memo block " + std::to_string(block) +
-                              " lies outside the memo file");
+                              " points into the memo file's header (the first memo block is " +
+                              std::to_string(BlocksFor(fpt::kHeaderSize, block_size_)) + ")");
+  }
+  if (offset + fpt::kBlockHeaderSize > file_size_) {
+    return Status::Corruption(name_ + ": memo block " + std::to_string(block) +
+                              " lies past the end of the memo file (" + std::to_string(file_size_) +
+                              " bytes)");
   }
   // One read usually brings the block header and the whole memo.
   std::size_t first = static_cast<std::size_t>(
@@ -122,8 +128,9 @@ Status MemoFile::ReadFpt(std::uint32_t block, std::string* data, std::uint32_t* 
   std::uint64_t length = BigEndian32(data->data() + fpt::kBlockLengthOffset);
   std::uint64_t start = offset + fpt::kBlockHeaderSize;
   if (length > file_size_ - start) {
-    return Status::Corruption(name_ + ": memo at block " + std::to_string(block) + " claims " +
-                              std::to_string(length) + " bytes, more than the file holds");
+    return Status::Corruption(name_ + ": the memo at block " + std::to_string(block) + " claims " +
+                              std::to_string(length) + " bytes but only " +
+                              std::to_string(file_size_ - start) + " follow it in the file");
   }
   std::size_t have = got - fpt::kBlockHeaderSize;
   if (length <= have) {
@@ -137,7 +144,8 @@ Status MemoFile::ReadFpt(std::uint32_t block, std::string* data, std::uint32_t* 
   FOXPRO_RETURN_IF_ERROR(file_->ReadAt(start + have, static_cast<std::size_t>(length) - have,
                                        data->data() + have, &rest));
   if (have + rest != length) {
-    return Status::Corruption(name_ + ": memo at block " + std::to_string(block) + " is cut short");
+    return Status::Corruption(name_ + ": the memo at block " + std::to_string(block) +
+                              " is cut short");
   }
   return Status::Ok();
 }
@@ -194,8 +202,9 @@ Status MemoFile::ReadDbase4(std::uint32_t block, std::string* data) {
   }
   std::uint64_t length = LittleEndian32(head + 4);
   if (length < 8 || length - 8 > file_size_ - offset - 8) {
-    return Status::Corruption(name_ + ": memo at block " + std::to_string(block) +
-                              " has an impossible length");
+    return Status::Corruption(name_ + ": the memo at block " + std::to_string(block) +
+                              " claims a length of " + std::to_string(length) +
+                              " bytes, which the file cannot hold");
   }
   return ReadString(file_.get(), offset + 8, static_cast<std::size_t>(length - 8), data);
 }

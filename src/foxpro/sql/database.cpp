@@ -54,12 +54,16 @@ class TableCursor : public RowCursor {
   }
 
   const std::vector<ResultColumn>& columns() const override { return columns_; }
+  const std::vector<std::string>& warnings() const override { return table_->warnings(); }
+  const std::vector<ColumnError>& row_errors() const override { return row_errors_; }
 
   Status Next(std::vector<Value>* row, bool* has_row) override {
     *has_row = false;
+    if (!row_errors_.empty()) row_errors_.clear();
     while (next_ < table_->record_count()) {
       FOXPRO_RETURN_IF_ERROR(table_->ReadRecord(next_++, &record_));
       if (record_.deleted) continue;
+      if (!record_.bad_values.empty()) NoteBadValues();
       if (select_all_) {
         row->swap(record_.values);
       } else {
@@ -81,12 +85,23 @@ class TableCursor : public RowCursor {
   }
 
  private:
+  // Lists the record's damaged values under every column that shows them.
+  void NoteBadValues() {
+    for (const BadValue& bad : record_.bad_values) {
+      for (std::size_t i = 0; i < source_.size(); ++i) {
+        if (static_cast<std::size_t>(source_[i]) == bad.field)
+          row_errors_.push_back({i, bad.status.message()});
+      }
+    }
+  }
+
   std::unique_ptr<Table> table_;
   std::vector<ResultColumn> columns_;
   std::vector<int> source_;
   bool select_all_ = false;
   std::uint32_t next_ = 0;
   Record record_;
+  std::vector<ColumnError> row_errors_;
 };
 
 bool EndsWithDbc(const std::string& path) {
@@ -246,6 +261,13 @@ Status Database::RunInsert(const Statement& statement) {
   std::vector<bool> given(fields.size(), false);
   for (std::size_t k = 0; k < targets.size(); ++k) {
     auto index = static_cast<std::size_t>(targets[k]);
+    // FoxPro numbers autoincrement fields itself and takes no value for them,
+    // not even NULL; leaving the field out of the column list takes the counter.
+    if (fields[index].autoinc()) {
+      return Status::InvalidArgument("Field " + labels[index] +
+                                     " is read-only: it takes the next autoincrement value and "
+                                     "cannot be given one.");
+    }
     auto value = LiteralToValue(statement.values[k], fields[index], labels[index]);
     if (!value.ok()) return value.status();
     values[index] = std::move(*value);

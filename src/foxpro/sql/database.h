@@ -26,14 +26,26 @@ struct ResultColumn {
   FieldInfo field;   // the table field it comes from
 };
 
+// A value of a row that could not be read (it is null in the row).
+struct ColumnError {
+  std::size_t column = 0;  // index into RowCursor::columns()
+  std::string message;     // names the table file, record (1-based) and field
+};
+
 // The rows of a SELECT, read forward. Deleted records are skipped.
 class RowCursor {
  public:
   virtual ~RowCursor() = default;
   virtual const std::vector<ResultColumn>& columns() const = 0;
+  // Damage the table's open read around (see Table::warnings()), one message
+  // each naming the table file; fixed for the cursor's life.
+  virtual const std::vector<std::string>& warnings() const = 0;
   // Reads the next row into *row (one value per column, reused); *has_row is
-  // false after the last row.
+  // false after the last row. A damaged value does not fail the call: it is
+  // null in the row and listed by row_errors().
   virtual Status Next(std::vector<Value>* row, bool* has_row) = 0;
+  // The damaged values of the row the last Next gave; usually empty.
+  virtual const std::vector<ColumnError>& row_errors() const = 0;
   // The number of rows the cursor gives in total (live records); may scan the
   // deletion flags once.
   virtual Result<std::int64_t> CountRows() = 0;

@@ -182,6 +182,33 @@ TEST_F(DatabaseTest, FieldNamesShortenedToTenCharacters) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"t.dbf"}));
 }
 
+TEST_F(DatabaseTest, NonAsciiFieldNamesShortenedToTenBytesOfTheCodePage) {
+  const struct {
+    std::uint8_t mark;
+    const char* long_name;
+    const char* label;
+  } cases[] = {
+      {0xC9, "наименование", "наименован"},
+      {0x7A, "客户名称地址", "客户名称地"},
+      {0x03, "straße_und_ort", "straße_und"},  // ß is one byte in 1252
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.long_name);
+    DatabaseOptions options;
+    options.new_table_codepage_mark = c.mark;
+    fs::remove_all(folder_);
+    fs::create_directory(folder_);
+    auto db = Database::Open(DefaultFileSystem(), folder_, options);
+    ASSERT_TRUE(db.ok());
+    std::string create = std::string("CREATE TABLE t (") + c.long_name + " C(3))";
+    ASSERT_TRUE((*db)->Execute(create).ok()) << (*db)->Execute(create).ToString();
+    ASSERT_TRUE((*db)->Execute(std::string("INSERT INTO t (") + c.label + ") VALUES('a')").ok());
+    auto cursor = (*db)->Query("SELECT * FROM t");
+    ASSERT_TRUE(cursor.ok());
+    EXPECT_EQ((*cursor)->columns()[0].name, c.label);
+  }
+}
+
 TEST_F(DatabaseTest, InsertRefusalsWriteNothing) {
   Run("CREATE TABLE t (n N(5,2), c C(3) NOT NULL, d D, l L, city C(10))");
   struct Refusal {
@@ -216,6 +243,29 @@ TEST_F(DatabaseTest, InsertRefusalsWriteNothing) {
   EXPECT_EQ(rows[0][4], Value::Text("Zoë"));
   EXPECT_EQ(rows[1][0], Value::Numeric("12.50"));
   EXPECT_TRUE(rows[1][2].is_null());
+}
+
+TEST_F(DatabaseTest, AutoincrementFieldTakesNoValue) {
+  TableLayout layout;
+  FieldLayout id{"ID", 'I'}, name{"NAME", 'C', 5};
+  id.autoinc = true;
+  id.autoinc_next = 7;
+  name.nullable = true;
+  layout.fields = {id, name};
+  ASSERT_TRUE(Table::Create(DefaultFileSystem(), folder_ + "/a.dbf", layout).ok());
+  for (const char* sql :
+       {"INSERT INTO a VALUES(1, 'x')", "INSERT INTO a VALUES(NULL, 'x')",
+        "INSERT INTO a (name, id) VALUES('x', 3)", "INSERT INTO a (ID) VALUES(NULL)"}) {
+    Status status = Fail(sql);
+    EXPECT_EQ(status.message().rfind("Field id is read-only", 0), 0u)
+        << sql << ": " << status.message();
+  }
+  Run("INSERT INTO a (name) VALUES('x')");
+  Run("INSERT INTO a (name) VALUES(NULL)");
+  auto rows = Select("SELECT * FROM a");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0][0], Value::Integer(7));
+  EXPECT_EQ(rows[1][0], Value::Integer(8));
 }
 
 TEST_F(DatabaseTest, InsertIntoTableWithStructuralIndexIsRefused) {
