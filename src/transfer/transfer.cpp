@@ -178,6 +178,18 @@ void CloseConnections(CopyRun& run, int foxpro_line, int sybase_line) {
   run.Step(sybase_line, [&] { run.sybase().Close(); });
 }
 
+// Throws the record set's warnings, one per line, as one failure.
+void ThrowWarnings(const ado::Recordset& records) {
+  const std::vector<std::string>& warnings = records.Warnings();
+  if (warnings.empty()) return;
+  std::string text;
+  for (const std::string& warning : warnings) {
+    if (!text.empty()) text += "\r\n";
+    text += warning;
+  }
+  throw ado::Error(text);
+}
+
 // Opens the source of one table (line 146) and, after a Yes to the overwrite
 // question, only then drops the old target table (142) and its list entry
 // (144): a source that cannot be read leaves the old table in place, and a
@@ -187,6 +199,9 @@ bool OpenSourceAndReplace(CopyRun& run, int answer, const std::function<void()>&
                           ado::Connection& target, const std::string& drop_statement,
                           db::TableList& list, const std::string& entry, int close_line) {
   const bool opened = run.Step(146, open_source);
+  // Damage the source was read around (a record count that disagrees with
+  // the file, say) is reported once, at the open, before any row is copied.
+  if (opened) run.Step(146, [&] { ThrowWarnings(run.records()); });
   if (answer != ui::kAnswerYes) return true;  // 140
   if (!opened) return false;
   if (!run.Step(142, [&] { target.Execute(drop_statement); })) {

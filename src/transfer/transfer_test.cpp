@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -358,6 +360,81 @@ TEST_P(TransferTest, OverwriteYesWithAFailedDropSkipsTheTable) {
   EXPECT_EQ(SqlRows("SELECT * FROM \"" + base + "\"").size(), 0u);
   EXPECT_EQ(list2_.Names(), std::vector<std::string>{view});
   Sql("DROP VIEW \"" + view + "\"");
+}
+
+// Points the memo field `field` of record `record` (1-based) of a FoxPro
+// table file far past the end of its memo file.
+void DamageMemoPointer(const fs::path& dbf, const std::string& field, int record) {
+  std::fstream file(dbf, std::ios::in | std::ios::out | std::ios::binary);
+  unsigned char header[32];
+  file.read(reinterpret_cast<char*>(header), 32);
+  const int header_length = header[8] | header[9] << 8;
+  const int record_length = header[10] | header[11] << 8;
+  for (int at = 32; at + 32 <= header_length; at += 32) {
+    char descriptor[32];
+    file.seekg(at);
+    file.read(descriptor, 32);
+    if (descriptor[0] == '\r') break;
+    if (testing::LowerAscii(std::string(descriptor, strnlen(descriptor, 11))) != field) continue;
+    const int offset = static_cast<unsigned char>(descriptor[12]) |
+                       static_cast<unsigned char>(descriptor[13]) << 8;
+    file.seekp(header_length + (record - 1) * record_length + offset);
+    file.write("\x00\x00\x00\x70", 4);  // block 0x70000000
+    return;
+  }
+  FAIL() << "no field " << field << " in " << dbf;
+}
+
+// One damaged value costs only itself: record 50 of 100 holds a memo
+// pointer past the end of the memo file; the copy brings every row, that
+// value NULL, after one report at the line that reads a value, naming the
+// table, record and field.
+TEST_P(TransferTest, ADamagedValueArrivesAsNullAfterOneReport) {
+  const std::string table = UniqueName("damaged");
+  Fox("CREATE TABLE \"" + table + "\"(\"id\" I,\"note\" M NULL)");
+  for (int i = 1; i <= 100; ++i) {
+    Fox("INSERT INTO \"" + table + "\" VALUES(" + std::to_string(i) + ", 'note " +
+        std::to_string(i) + "')");
+  }
+  DamageMemoPointer(folder_ / (table + ".dbf"), "note", 50);
+  list1_ = testing::VectorTableList({table});
+  list1_.Select(table);
+  RunFoxproToSql();
+  ASSERT_EQ(ReportLines(), std::vector<int>{226}) << ReportsText();
+  const std::string report = Reports()[0].text;
+  EXPECT_NE(report.find(table), std::string::npos) << report;
+  EXPECT_NE(report.find("50"), std::string::npos) << report;
+  EXPECT_NE(testing::LowerAscii(report).find("note"), std::string::npos) << report;
+  std::vector<Row> rows = SqlRows("SELECT \"id\", \"note\" FROM \"" + table + "\"");
+  ASSERT_EQ(rows.size(), 100u);
+  int nulls = 0;
+  for (const Row& row : rows) {
+    if (row[1] == kNullText) {
+      ++nulls;
+      EXPECT_EQ(row[0], "50");
+    } else {
+      EXPECT_EQ(row[1], "note " + row[0]);
+    }
+  }
+  EXPECT_EQ(nulls, 1);
+}
+
+// A table whose header counts more records than the file holds is copied
+// with the rows it has, after one report at the step that opened it.
+TEST_P(TransferTest, ADamagedTableIsReportedOnceBeforeItsRows) {
+  const std::string table = UniqueName("short");
+  MakeFoxproOrders(table, 3);
+  {
+    std::fstream file(folder_ / (table + ".dbf"), std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(4);
+    file.write("\x08\x00\x00\x00", 4);  // 8 records counted, 3 written
+  }
+  list1_ = testing::VectorTableList({table});
+  list1_.Select(table);
+  RunFoxproToSql();
+  ASSERT_EQ(ReportLines(), std::vector<int>{146}) << ReportsText();
+  EXPECT_EQ(SqlRows("SELECT * FROM \"" + table + "\"").size(), 3u);
+  EXPECT_EQ(progress_.values.size(), 4u);  // three rows, then the reset
 }
 
 TEST_P(TransferTest, EmptyTablesAreCreatedWithoutRows) {

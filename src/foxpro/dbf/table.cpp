@@ -124,7 +124,9 @@ void Table::DecodeFieldName(std::string* name) const {
                            [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (ascii) return;
   std::string decoded;
-  impl_->codepage.Decode(*name, &decoded);
+  // A name that is no text of the page (a broken double-byte sequence) keeps
+  // its bytes, as every name did before names were decoded.
+  if (!impl_->codepage.Decode(*name, &decoded).ok()) return;
   *name = std::move(decoded);
 }
 
