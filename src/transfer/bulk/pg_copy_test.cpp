@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -66,10 +68,21 @@ class PgCopyTest : public ::testing::Test {
     ado::odbc::RegisterOdbcProvider();
     odbc_.SetProvider("MSDASQL");
     odbc_.Open("Data Source=" + dsn_);
-    odbc_.Execute("DROP SCHEMA IF EXISTS bulk_other CASCADE");
-    odbc_.Execute("DROP TABLE IF EXISTS \"bulk t\", bulk_rows");
-    odbc_.Execute("CREATE TABLE \"bulk t\" (a TEXT, n NUMERIC, b BIT)");
-    odbc_.Execute("CREATE TABLE bulk_rows (a TEXT, n NUMERIC, b BIT)");
+    // Names of this process's own: the cases run in parallel processes.
+    const std::string pid = std::to_string(getpid());
+    table_ = "bulk t" + pid;
+    rows_table_ = "bulk_rows" + pid;
+    schema_ = "bulk_other" + pid;
+    odbc_.Execute("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
+    odbc_.Execute("DROP TABLE IF EXISTS \"" + table_ + "\", " + rows_table_);
+    odbc_.Execute("CREATE TABLE \"" + table_ + "\" (a TEXT, n NUMERIC, b BIT)");
+    odbc_.Execute("CREATE TABLE " + rows_table_ + " (a TEXT, n NUMERIC, b BIT)");
+  }
+
+  void TearDown() override {
+    if (!odbc_.IsOpen()) return;
+    odbc_.Execute("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
+    odbc_.Execute("DROP TABLE IF EXISTS \"" + table_ + "\", " + rows_table_);
   }
 
   // Every row of `table` as text, null as "(null)", in insertion order.
@@ -90,6 +103,9 @@ class PgCopyTest : public ::testing::Test {
   }
 
   std::string dsn_;
+  std::string table_;
+  std::string rows_table_;
+  std::string schema_;
   ado::Connection odbc_;
 };
 
@@ -104,20 +120,20 @@ TEST_F(PgCopyTest, DataSourceKeysReachTheSameTable) {
   EXPECT_FALSE(ReadPgDataSource("NoSuchDataSourceHere").has_value());
 
   std::string why;
-  EXPECT_NE(OpenMatchingBulkConnection(dsn_, odbc_, "bulk t", &why), nullptr) << why;
+  EXPECT_NE(OpenMatchingBulkConnection(dsn_, odbc_, table_, &why), nullptr) << why;
   // A table of the same name that only the bulk side's search path finds is
   // another table: the check tells them apart.
-  odbc_.Execute("CREATE SCHEMA bulk_other");
-  odbc_.Execute("CREATE TABLE bulk_other.\"bulk t\" (a TEXT)");
+  odbc_.Execute("CREATE SCHEMA " + schema_);
+  odbc_.Execute("CREATE TABLE " + schema_ + ".\"" + table_ + "\" (a TEXT)");
   PgDataSource elsewhere = *source;
-  elsewhere.conn_settings += "; SET search_path TO bulk_other";
+  elsewhere.conn_settings += "; SET search_path TO " + schema_;
   auto bulk = PgBulkConnection::Open(elsewhere);
-  EXPECT_NE(bulk->QueryIdentity("bulk t"), QueryIdentity(odbc_, "bulk t"));
+  EXPECT_NE(bulk->QueryIdentity(table_), QueryIdentity(odbc_, table_));
   // Neither a missing table nor another driver's data source takes the bulk path.
   EXPECT_EQ(OpenMatchingBulkConnection(dsn_, odbc_, "no such table", &why), nullptr);
   EXPECT_NE(why.find("no such table"), std::string::npos) << why;
   if (const char* sqlite = std::getenv("QUILLOMAR_DSN_SQLITE")) {
-    EXPECT_EQ(OpenMatchingBulkConnection(sqlite, odbc_, "bulk t", &why), nullptr);
+    EXPECT_EQ(OpenMatchingBulkConnection(sqlite, odbc_, table_, &why), nullptr);
     EXPECT_NE(why.find("PostgreSQL driver"), std::string::npos) << why;
   }
 }
@@ -141,7 +157,7 @@ TEST_F(PgCopyTest, CopyStoresWhatTheInsertsStore) {
   for (std::size_t i = 0; i < texts.size(); ++i) {
     const std::string number = std::to_string(i) + ".25";
     const std::string bit = i % 2 == 0 ? "1" : "0";
-    std::string insert = "INSERT INTO bulk_rows VALUES(";
+    std::string insert = "INSERT INTO " + rows_table_ + " VALUES(";
     if (texts[i]) {
       dialect.AppendStringLiteral(&insert, *texts[i]);
     } else {
@@ -160,29 +176,29 @@ TEST_F(PgCopyTest, CopyStoresWhatTheInsertsStore) {
     EndCopyValue(&rows, true);
   }
   std::string why;
-  auto bulk = OpenMatchingBulkConnection(dsn_, odbc_, "bulk t", &why);
+  auto bulk = OpenMatchingBulkConnection(dsn_, odbc_, table_, &why);
   ASSERT_NE(bulk, nullptr) << why;
   bulk->Begin();
-  EXPECT_EQ(bulk->CopyRows("bulk t", rows), static_cast<std::int64_t>(texts.size()));
+  EXPECT_EQ(bulk->CopyRows(table_, rows), static_cast<std::int64_t>(texts.size()));
   bulk->Commit();
-  EXPECT_EQ(Rows("\"bulk t\""), Rows("bulk_rows"));
+  EXPECT_EQ(Rows("\"" + table_ + "\""), Rows(rows_table_));
 
   // A failing batch stores nothing and leaves the connection usable.
   bulk->Begin();
   try {
-    bulk->CopyRows("bulk t", "fine\t1\t1\nbad\tnot a number\t1\n");
+    bulk->CopyRows(table_, "fine\t1\t1\nbad\tnot a number\t1\n");
     ADD_FAILURE() << "a bad number was taken";
   } catch (const ado::Error& e) {
-    EXPECT_NE(std::string(e.description()).find("COPY \"bulk t\" FROM STDIN failed: ERROR:"),
+    EXPECT_NE(std::string(e.description()).find("COPY \"" + table_ + "\" FROM STDIN failed: ERROR:"),
               std::string::npos)
         << e.description();
   }
   bulk->Rollback();
-  EXPECT_EQ(Rows("\"bulk t\"").size(), texts.size());
+  EXPECT_EQ(Rows("\"" + table_ + "\"").size(), texts.size());
   bulk->Begin();
-  EXPECT_EQ(bulk->CopyRows("bulk t", "last\t\\N\t\\N\n"), 1);
+  EXPECT_EQ(bulk->CopyRows(table_, "last\t\\N\t\\N\n"), 1);
   bulk->Commit();
-  EXPECT_EQ(Rows("\"bulk t\"").back(), "[last]|(null)|(null)|");
+  EXPECT_EQ(Rows("\"" + table_ + "\"").back(), "[last]|(null)|(null)|");
 }
 
 }  // namespace
