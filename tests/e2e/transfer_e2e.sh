@@ -156,6 +156,15 @@ close_mid_copy() {
 mkdir -p "$FOX" "$WORK/source"
 cp "$SAMPLES"/* "$FOX/"
 cp "$SAMPLES"/* "$WORK/source/"
+# Beside the samples, a table with a blob field and backslashes, which a
+# database that reads backslash escapes would change.
+for folder in "$FOX" "$WORK/source"; do
+  "$FOXSQL" "$folder" <<'SQL' >/dev/null || e2e_fail "foxsql could not write the extras table"
+CREATE TABLE extras (id I NOT NULL, path V(40) NULL, picture W NULL);
+INSERT INTO extras VALUES (1, 'C:\Orders\new\', 0h89504E470D0A1A0A00FF);
+INSERT INTO extras VALUES (2, 'a\nb \x41 \''', NULL);
+SQL
+done
 e2e_sqlite_source E2eTransfer "$DB" JournalMode=WAL SyncPragma=FULL StepAPI=1
 e2e_settings "" "$FOX" E2eTransfer 2
 TABLES=$(fox_tables "$FOX")
@@ -192,6 +201,11 @@ done
   e2e_fail "customer 7's logical or empty note did not arrive as 0 and NULL"
 [ "$(sqlite3 "$DB" "SELECT price FROM products WHERE prod_id = 2")" = 7.45 ] ||
   e2e_fail "a currency value did not arrive as a number"
+[ "$(sqlite3 "$DB" "SELECT path, picture FROM extras WHERE id = 1")" = \
+  'C:\Orders\new\|0x89504E470D0A1A0A00FF' ] ||
+  e2e_fail "the backslashes or the blob of extras did not arrive as they were"
+[ "$(sqlite3 "$DB" "SELECT path FROM extras WHERE id = 2")" = "a\\nb \\x41 \\'" ] ||
+  e2e_fail "backslash escapes of extras did not arrive as written"
 
 # SQL side, Frame2 at (4080, 120): first row current, Select All (PushButton8
 # 240, 2100, 1600, 405), send (PushButton4 240, 2600, 3330, 405) over the
