@@ -444,6 +444,7 @@ class SqlBatch {
 
   // Line 274 for every row of the batch, as rows mode sends it.
   void Resend() {
+    options_.rows_resent += static_cast<std::int64_t>(statements_.size());
     for (std::string& row : statements_) {
       run_.sql() = std::move(row);
       if (run_.Step(274, [this] { run_.sybase().Execute(run_.statement()); })) inserted_ = true;

@@ -97,6 +97,9 @@ struct BatchOptions {
   // Set by the copy while a table's rows are copied: sends and commits the
   // rows built so far (whole rows only). Empty otherwise. For Ctrl-C.
   std::function<void()> flush_open_batch;
+  // Counted by the copy: rows of failed batches that went again one INSERT
+  // per row.
+  std::int64_t rows_resent = 0;
 };
 
 // Everything one click of a copy button works with. The handler reads the

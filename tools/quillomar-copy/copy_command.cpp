@@ -9,12 +9,14 @@
 
 #include "ado/connection.h"
 #include "app/application_title.h"
-#include "bulk_loader.h"
 #include "console.h"
 #include "db/catalog.h"
 #include "db/connection_fields.h"
 #include "name_list.h"
 #include "transfer/transfer.h"
+#ifdef QUILLOMAR_HAVE_PG_BULK
+#include "transfer/bulk/pg_loader.h"
+#endif
 
 namespace copytool {
 namespace {
@@ -171,10 +173,12 @@ int RunCopy(const CopyOptions& options, std::ostream& err, const RunEnvironment&
   batch.rows = options.batch_rows;
   std::unique_ptr<transfer::BulkLoader> bulk;
   if (to_sql && options.mode == Mode::kBatch) {
-    bulk = MakeBulkLoader(options.dsn, [&](const std::string& line) {
+#ifdef QUILLOMAR_HAVE_PG_BULK
+    bulk = transfer::bulk::MakePgBulkLoader(options.dsn, [&](const std::string& line) {
       progress.ClearLine();
-      err << line << '\n' << std::flush;
+      err << "quillomar-copy: " << line << '\n' << std::flush;
     });
+#endif
     batch.bulk = bulk.get();
   }
   RunEnvironment run_environment = environment;

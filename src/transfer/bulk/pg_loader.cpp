@@ -1,21 +1,15 @@
-#include "bulk_loader.h"
+#include "transfer/bulk/pg_loader.h"
 
 #include <optional>
 #include <utility>
 #include <vector>
 
-#ifdef QUILLOMAR_HAVE_PG_BULK
 #include "transfer/bulk/pg_copy.h"
-#endif
 
-namespace copytool {
-
-#ifdef QUILLOMAR_HAVE_PG_BULK
+namespace transfer::bulk {
 namespace {
 
-namespace bulk = transfer::bulk;
-
-class PgBulkLoader : public transfer::BulkLoader {
+class PgBulkLoader : public BulkLoader {
  public:
   PgBulkLoader(std::string dsn, std::function<void(const std::string&)> notice)
       : dsn_(std::move(dsn)), notice_(std::move(notice)) {}
@@ -25,19 +19,18 @@ class PgBulkLoader : public transfer::BulkLoader {
     rows_.clear();
     if (!IsPostgres()) return false;
     std::string why;
-    connection_ = bulk::OpenMatchingBulkConnection(dsn_, sql, table, &why);
+    connection_ = OpenMatchingBulkConnection(dsn_, sql, table, &why);
     if (connection_ == nullptr && !told_) {
       told_ = true;
-      if (notice_) notice_("quillomar-copy: COPY cannot be used (" + why +
-                           "); batches go as multi-row INSERTs");
+      if (notice_) notice_("COPY cannot be used (" + why + "); batches go as multi-row INSERTs");
     }
     return connection_ != nullptr;
   }
 
-  void AddRow(const std::vector<transfer::BatchValue>& row) override {
+  void AddRow(const std::vector<BatchValue>& row) override {
     for (std::size_t i = 0; i < row.size(); ++i) {
-      bulk::AppendCopyValue(&rows_, row[i].null ? nullptr : &row[i].text);
-      bulk::EndCopyValue(&rows_, i + 1 == row.size());
+      AppendCopyValue(&rows_, row[i].null ? nullptr : &row[i].text);
+      EndCopyValue(&rows_, i + 1 == row.size());
     }
   }
 
@@ -64,8 +57,8 @@ class PgBulkLoader : public transfer::BulkLoader {
   // Whether the data source uses the PostgreSQL driver; asked once.
   bool IsPostgres() {
     if (!postgres_) {
-      const std::optional<bulk::PgDataSource> source = bulk::ReadPgDataSource(dsn_);
-      postgres_ = source && bulk::IsPostgresDriver(*source);
+      const std::optional<PgDataSource> source = ReadPgDataSource(dsn_);
+      postgres_ = source && IsPostgresDriver(*source);
     }
     return *postgres_;
   }
@@ -74,24 +67,15 @@ class PgBulkLoader : public transfer::BulkLoader {
   std::function<void(const std::string&)> notice_;
   std::optional<bool> postgres_;
   bool told_ = false;
-  std::unique_ptr<bulk::PgBulkConnection> connection_;
+  std::unique_ptr<PgBulkConnection> connection_;
   std::string rows_;
 };
 
 }  // namespace
 
-std::unique_ptr<transfer::BulkLoader> MakeBulkLoader(
-    const std::string& dsn, std::function<void(const std::string&)> notice) {
+std::unique_ptr<BulkLoader> MakePgBulkLoader(const std::string& dsn,
+                                             std::function<void(const std::string&)> notice) {
   return std::make_unique<PgBulkLoader>(dsn, std::move(notice));
 }
 
-#else
-
-std::unique_ptr<transfer::BulkLoader> MakeBulkLoader(
-    const std::string& /*dsn*/, std::function<void(const std::string&)> /*notice*/) {
-  return nullptr;
-}
-
-#endif
-
-}  // namespace copytool
+}  // namespace transfer::bulk
