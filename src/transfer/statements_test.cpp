@@ -267,7 +267,9 @@ TEST(FoxproToSqlStatements, PiecesGiveBackTheValueTheyCarry) {
       std::string text = "stale";
       const bool has_value = SqlPieceValue(piece, dialect, &text);
       ASSERT_EQ(has_value, c.stored != nullptr);
-      if (has_value) EXPECT_EQ(text, c.stored);
+      if (has_value) {
+        EXPECT_EQ(text, c.stored);
+      }
     }
   }
 }

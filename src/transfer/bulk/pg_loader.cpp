@@ -57,8 +57,12 @@ class PgBulkLoader : public BulkLoader {
   // Whether the data source uses the PostgreSQL driver; asked once.
   bool IsPostgres() {
     if (!postgres_) {
-      const std::optional<PgDataSource> source = ReadPgDataSource(dsn_);
-      postgres_ = source && IsPostgresDriver(*source);
+      try {
+        const std::optional<PgDataSource> source = ReadPgDataSource(dsn_);
+        postgres_ = source && IsPostgresDriver(*source);
+      } catch (...) {
+        postgres_ = false;  // the ODBC files cannot be read: INSERTs it is
+      }
     }
     return *postgres_;
   }
