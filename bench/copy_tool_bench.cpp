@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
   }
   ado::odbc::RegisterOdbcProvider();
   ado::foxpro::RegisterFoxproProvider();
-  const fs::path folder = fs::temp_directory_path() / ("copy_tool_bench." + std::to_string(::getpid()));
+  const fs::path folder =
+      fs::temp_directory_path() / ("copy_tool_bench." + std::to_string(::getpid()));
   fs::create_directories(folder);
   MakeFoxproTable(folder, rows);
   struct Target {
@@ -122,10 +123,11 @@ int main(int argc, char** argv) {
       }
     }
     const auto rate = [rows](double s) { return static_cast<double>(rows) / s; };
-    std::printf("%s, %ld rows: rows mode %.2f s (%.0f rows/s), batch mode %.2f s (%.0f rows/s), "
-                "batch %.1fx faster\n",
-                target.label, rows, best_rows, rate(best_rows), best_batch, rate(best_batch),
-                best_rows / best_batch);
+    std::printf(
+        "%s, %ld rows: rows mode %.2f s (%.0f rows/s), batch mode %.2f s (%.0f rows/s), "
+        "batch %.1fx faster\n",
+        target.label, rows, best_rows, rate(best_rows), best_batch, rate(best_batch),
+        best_rows / best_batch);
     std::fflush(stdout);
   }
   fs::remove_all(folder);

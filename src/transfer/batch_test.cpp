@@ -27,9 +27,9 @@ using Text = std::optional<std::string>;  // nullopt: NULL
 
 // Texts that every way of sending must carry unchanged: COPY's special
 // characters, the literal's quote, empty text against null, blanks.
-const Text kTexts[] = {"tab\there",  "cr lf\r\nand lf\nend", "back\\slash\\", "\\N",
-                       "O'Hara''s",  "",                     std::nullopt,   " ",
-                       "a\\tb\\\\n", "plain"};
+const Text kTexts[] = {
+    "tab\there", "cr lf\r\nand lf\nend", "back\\slash\\", "\\N", "O'Hara''s", "", std::nullopt,
+    " ",         "a\\tb\\\\n",           "plain"};
 
 std::string FoxLiteral(const Text& text) {
   if (!text) return "NULL";

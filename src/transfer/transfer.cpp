@@ -353,12 +353,10 @@ class SqlBatch {
   void Flush() {
     if (statements_.empty()) return;
     const std::string current = run_.statement();
-    if (run_.trap().Silent([this] { Send(); })) {
-      inserted_ = true;
-    } else {
-      Undo();
-      Resend();
-    }
+    const bool sent = run_.trap().Silent([this] { Send(); });
+    if (sent) inserted_ = true;
+    EndTransaction();
+    if (!sent) Resend();
     if (bulk_) options_.bulk->DiscardRows();
     statements_.clear();
     bulk_rows_ok_ = true;
@@ -389,8 +387,8 @@ class SqlBatch {
     values_.clear();
     for (const auto& [offset, size] : spans_) {
       const bool null = size == std::string::npos;
-      values_.push_back({null ? std::string_view() : std::string_view(scratch_).substr(offset, size),
-                         null});
+      values_.push_back(
+          {null ? std::string_view() : std::string_view(scratch_).substr(offset, size), null});
     }
     options_.bulk->AddRow(values_);
     return true;
@@ -403,6 +401,7 @@ class SqlBatch {
       return;
     }
     ado::Connection& sql = run_.sybase();
+    autocommit_off_ = true;  // whether or not the switch succeeds, it is switched back
     sql.SetAutoCommit(false);
     in_transaction_ = true;
     const bool multi_row = run_.sql_dialect.TakesMultiRowInsert();
@@ -431,15 +430,18 @@ class SqlBatch {
     }
     sql.CommitTrans();
     in_transaction_ = false;
-    sql.SetAutoCommit(true);
   }
 
-  // Rolls back what a failed Send left open and returns to autocommit.
-  void Undo() {
+  // After Send: rolls back what a failed Send left open, and returns the
+  // connection to autocommit. Kept apart from Send, so that a failure here
+  // can never resend rows that were committed.
+  void EndTransaction() {
+    if (!autocommit_off_) return;
     ado::Connection& sql = run_.sybase();
     if (in_transaction_) run_.trap().Silent([&sql] { sql.RollbackTrans(); });
     in_transaction_ = false;
     run_.trap().Silent([&sql] { sql.SetAutoCommit(true); });
+    autocommit_off_ = false;
   }
 
   // Line 274 for every row of the batch, as rows mode sends it.
@@ -455,8 +457,9 @@ class SqlBatch {
   BatchOptions& options_;
   const std::string& table_;
   const std::string& insert_head_;
-  bool bulk_ = false;          // the bulk loader took this table
-  bool bulk_rows_ok_ = true;   // every row of the open batch reached the loader
+  bool bulk_ = false;         // the bulk loader took this table
+  bool bulk_rows_ok_ = true;  // every row of the open batch reached the loader
+  bool autocommit_off_ = false;
   bool in_transaction_ = false;
   bool inserted_ = false;
   std::vector<std::string> statements_;

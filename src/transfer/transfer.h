@@ -92,8 +92,8 @@ class BulkLoader {
 // autocommit, so that the rows that arrive, and the reports, are those of
 // one INSERT per row. CREATE and DROP keep autocommit.
 struct BatchOptions {
-  std::int64_t rows = 10000;     // rows per transaction, at least 1
-  BulkLoader* bulk = nullptr;    // may be null; not owned
+  std::int64_t rows = 10000;   // rows per transaction, at least 1
+  BulkLoader* bulk = nullptr;  // may be null; not owned
   // Set by the copy while a table's rows are copied: sends and commits the
   // rows built so far (whole rows only). Empty otherwise. For Ctrl-C.
   std::function<void()> flush_open_batch;

@@ -92,8 +92,8 @@ class OdbcSession : public Session {
 
   void SetAutoCommit(bool on) override {
     const SQLULEN value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
-    Check(SQLSetConnectAttr(link_->dbc(), SQL_ATTR_AUTOCOMMIT,
-                            reinterpret_cast<SQLPOINTER>(value), SQL_IS_UINTEGER),
+    Check(SQLSetConnectAttr(link_->dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(value),
+                            SQL_IS_UINTEGER),
           SQL_HANDLE_DBC, link_->dbc(), "Setting autocommit");
   }
 
