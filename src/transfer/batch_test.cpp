@@ -148,6 +148,40 @@ TEST_P(BatchTest, SameRowsAndReportsAsRowsMode) {
 #endif
 }
 
+// A batch whose rows are refused only when it commits (PostgreSQL's
+// deferred unique check): through COPY and through INSERTs, the commit
+// fails, the batch goes again row by row, and the duplicate is reported
+// once, as rows mode reports it.
+TEST_P(BatchTest, FailingCommitIsResentAndReportedOnce) {
+  if (!IsPostgres()) GTEST_SKIP() << "deferred checks are PostgreSQL's";
+  const std::string table = UniqueName("sysdefer");
+  MakeFoxproTable(table, 8);
+  Fox("INSERT INTO \"" + table + "\" VALUES(5, 'again', .T., NULL, NULL)");
+  const std::string query = "SELECT * FROM \"" + table + "\" ORDER BY \"id\", \"name\"";
+  const auto make_target = [&] {
+    DropSqlTable(table);
+    Sql("CREATE TABLE \"" + table + "\"(\"id\" NUMERIC UNIQUE DEFERRABLE INITIALLY DEFERRED," +
+        "\"name\" TEXT,\"paid\" BIT,\"note\" TEXT,\"q\" TEXT)");
+  };
+  make_target();
+  Copy(table, nullptr);
+  const std::vector<Row> rows_mode = SqlRows(query);
+  const std::vector<std::string> rows_reports = BoxTexts();
+  ASSERT_EQ(rows_mode.size(), 8u);
+  ASSERT_EQ(rows_reports.size(), 2u);  // the CREATE TABLE, the duplicate
+  for (BulkLoader* bulk : {options_.bulk, static_cast<BulkLoader*>(nullptr)}) {
+    SCOPED_TRACE(bulk != nullptr ? "COPY" : "INSERT");
+    make_target();
+    options_.rows = 100;
+    options_.rows_resent = 0;
+    options_.bulk = bulk;
+    Copy(table, &options_);
+    EXPECT_EQ(SqlRows(query), rows_mode);
+    EXPECT_EQ(BoxTexts(), rows_reports);
+    EXPECT_EQ(options_.rows_resent, 9);
+  }
+}
+
 // Without refusals every batch is sent whole; a table's last batch may be
 // short. The rows mode copy of the same table gives the same values.
 TEST_P(BatchTest, WholeBatchesCarryEveryValueAsRowsModeDoes) {

@@ -37,16 +37,15 @@ class PgBulkLoader : public BulkLoader {
   void SendRows(const std::string& table) override {
     std::string rows;
     rows.swap(rows_);
+    bool committing = false;
     try {
       connection_->Begin();
       connection_->CopyRows(table, rows);
+      committing = true;
       connection_->Commit();
     } catch (...) {
-      try {
-        connection_->Rollback();
-      } catch (...) {
-        // The connection is gone; nothing of the batch was committed.
-      }
+      // A COMMIT that fails has ended the transaction itself.
+      if (!committing) RollBackQuietly();
       throw;
     }
   }
@@ -54,6 +53,14 @@ class PgBulkLoader : public BulkLoader {
   void DiscardRows() override { rows_.clear(); }
 
  private:
+  void RollBackQuietly() {
+    try {
+      connection_->Rollback();
+    } catch (...) {
+      // The connection is gone; nothing of the batch was committed.
+    }
+  }
+
   // Whether the data source uses the PostgreSQL driver; asked once.
   bool IsPostgres() {
     if (!postgres_) {
