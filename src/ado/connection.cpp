@@ -39,6 +39,14 @@ const Dialect& Session::dialect() const {
   return kAsWritten;
 }
 
+void Session::SetAutoCommit(bool /*on*/) {
+  throw Error("Object or provider is not capable of performing requested operation.", 3251);
+}
+
+void Session::EndTransaction(bool /*commit*/) {
+  throw Error("Object or provider is not capable of performing requested operation.", 3251);
+}
+
 Connection::~Connection() { Close(); }
 
 void Connection::Open(const std::string& connection_string) {
@@ -63,6 +71,12 @@ Session& Connection::session() {
 }
 
 void Connection::Execute(std::string_view sql) { session().Execute(sql); }
+
+void Connection::SetAutoCommit(bool on) { session().SetAutoCommit(on); }
+
+void Connection::CommitTrans() { session().EndTransaction(true); }
+
+void Connection::RollbackTrans() { session().EndTransaction(false); }
 
 std::unique_ptr<Recordset> Connection::OpenSchema(int schema) {
   if (schema != 20) throw Error("Object or provider is not capable of performing requested operation.",

@@ -43,6 +43,13 @@ class Connection {
   // Runs a statement. Throws Error.
   void Execute(std::string_view sql);
 
+  // Transactions (see Session::SetAutoCommit): autocommit off or on, and
+  // the commit or rollback of what autocommit-off statements left open.
+  // Throw Error when closed or when the provider has no transactions.
+  void SetAutoCommit(bool on);
+  void CommitTrans();
+  void RollbackTrans();
+
   // Schema query; only code 20 (tables) is supported. The record set is on its
   // first row. Throws Error.
   std::unique_ptr<Recordset> OpenSchema(int schema);

@@ -43,6 +43,11 @@ class Dialect {
   std::string_view NumericColumnType() const;
   std::string_view BitColumnType() const;
 
+  // True when the database takes several rows in one INSERT ... VALUES
+  // (...),(...): PostgreSQL, SQLite and MariaDB do. SQL Anywhere is kept
+  // to one row per INSERT, since its older versions refuse more.
+  bool TakesMultiRowInsert() const { return family_ != Family::kSqlAnywhere; }
+
   // A logical value in a bit column: '1' / '0', or bare 1 / 0 on MariaDB,
   // which refuses a quoted '1' for a bit column in strict mode.
   std::string_view BitLiteral(bool value) const;

@@ -81,6 +81,13 @@ class Session {
   // found out when the session opened. The default: the statements as
   // written, no backslash escapes.
   virtual const Dialect& dialect() const;
+
+  // Transactions. With autocommit off, the statements Execute runs stay
+  // uncommitted until EndTransaction(true) commits or EndTransaction(false)
+  // rolls them back; turning autocommit back on commits what is open. The
+  // default throws ado::Error: the provider has no transactions.
+  virtual void SetAutoCommit(bool on);
+  virtual void EndTransaction(bool commit);
 };
 
 // Opens a session from the full connection string. Throws ado::Error.

@@ -164,6 +164,24 @@ void FinishSqlInsert(std::string* statement) {
   *statement += ")";
 }
 
+bool SqlPieceValue(std::string_view piece, const ado::Dialect& dialect, std::string* text) {
+  text->clear();
+  if (piece == "NULL") return false;
+  if (piece.size() < 2 || piece.front() != '\'' || piece.back() != '\'') {
+    text->append(piece);
+    return true;
+  }
+  const std::string_view inner = piece.substr(1, piece.size() - 2);
+  for (std::size_t i = 0; i < inner.size(); ++i) {
+    const char c = inner[i];
+    text->push_back(c);
+    // The literal holds every apostrophe (and escaped backslash) twice.
+    const bool doubled = c == '\'' || (c == '\\' && dialect.backslash_escapes());
+    if (doubled && i + 1 < inner.size() && inner[i + 1] == c) ++i;
+  }
+  return true;
+}
+
 // ---- SQL to FoxPro ----
 
 FoxproColumnType FoxproColumnTypeFor(std::string_view lower_type_name) {

@@ -89,6 +89,14 @@ void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnTy
 // Replaces the trailing ", " by ")".
 void FinishSqlInsert(std::string* statement);
 
+// The value a piece of a finished INSERT carries: `piece` is one value as
+// the Append functions above wrote it, without its ", " (NULL, a bare
+// number or bit, or a literal). Returns false for NULL; otherwise sets
+// `*text` to the text the database stores: a literal's content with its
+// doubled apostrophes (and, where `dialect` reads escapes, backslashes)
+// made single again, a bare piece as it is.
+bool SqlPieceValue(std::string_view piece, const ado::Dialect& dialect, std::string* text);
+
 // ---- SQL to FoxPro ----
 
 // Column types created on the FoxPro side: memo, or BLOB for long binary.

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iterator>
 #include <functional>
+#include <iterator>
+#include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ado/connection.h"
@@ -313,6 +316,160 @@ void AppendSqlValueSteps(CopyRun& run, SqlColumnType type, bool table_has_numeri
   }
 }
 
+// ---- Batch mode (FoxPro to SQL) ----
+
+// A multi-row INSERT holds at most this many rows and, unless one row alone
+// is longer, at most this many bytes.
+constexpr std::size_t kMaxRowsPerInsert = 100;
+constexpr std::size_t kMaxInsertBytes = std::size_t{1} << 20;
+
+// The open batch of one table's copy: each row's INSERT exactly as rows mode
+// builds it, sent together in one transaction when the batch is full and
+// when the table ends. A batch that fails (a statement, the bulk load or the
+// commit) is rolled back without a report and its rows go again one INSERT
+// per row in autocommit, each failure reported as rows mode reports it.
+class SqlBatch {
+ public:
+  SqlBatch(CopyRun& run, BatchOptions& options, const std::string& table,
+           const std::string& insert_head)
+      : run_(run), options_(options), table_(table), insert_head_(insert_head) {
+    bulk_ = options_.bulk != nullptr && options_.bulk->StartTable(run_.sybase(), table_);
+    options_.flush_open_batch = [this] { Flush(); };
+  }
+  ~SqlBatch() { options_.flush_open_batch = nullptr; }
+  SqlBatch(const SqlBatch&) = delete;
+  SqlBatch& operator=(const SqlBatch&) = delete;
+
+  // Adds the row whose finished INSERT is the statement of the moment; its
+  // values start at `value_starts` (one offset per column). Sends the batch
+  // once it holds the configured number of rows.
+  void AddRow(const std::vector<std::size_t>& value_starts) {
+    statements_.push_back(run_.statement());
+    if (bulk_ && bulk_rows_ok_) bulk_rows_ok_ = AddBulkRow(value_starts);
+    if (static_cast<std::int64_t>(statements_.size()) >= options_.rows) Flush();
+  }
+
+  // Sends the open batch, if any, and empties it.
+  void Flush() {
+    if (statements_.empty()) return;
+    const std::string current = run_.statement();
+    const bool sent = run_.trap().Silent([this] { Send(); });
+    if (sent) inserted_ = true;
+    EndTransaction();
+    if (!sent) Resend();
+    if (bulk_) options_.bulk->DiscardRows();
+    statements_.clear();
+    bulk_rows_ok_ = true;
+    run_.sql() = current;
+  }
+
+  // True when at least one row arrived.
+  bool inserted() const { return inserted_; }
+
+ private:
+  // Hands the row's values, as its INSERT carries them, to the bulk loader.
+  // False when the statement does not split into its values.
+  bool AddBulkRow(const std::vector<std::size_t>& starts) {
+    const std::string& statement = statements_.back();
+    if (starts.empty() || statement.empty() || statement.back() != ')') return false;
+    scratch_.clear();
+    spans_.clear();
+    for (std::size_t j = 0; j < starts.size(); ++j) {
+      const std::size_t begin = starts[j];
+      const std::size_t end = j + 1 < starts.size() ? starts[j + 1] - 2 : statement.size() - 1;
+      if (j + 1 < starts.size() && starts[j + 1] < begin + 2) return false;
+      if (begin > end || end > statement.size()) return false;
+      const bool has_value = SqlPieceValue(std::string_view(statement).substr(begin, end - begin),
+                                           run_.sql_dialect, &piece_);
+      spans_.push_back({scratch_.size(), has_value ? piece_.size() : std::string::npos});
+      scratch_ += piece_;
+    }
+    values_.clear();
+    for (const auto& [offset, size] : spans_) {
+      const bool null = size == std::string::npos;
+      values_.push_back(
+          {null ? std::string_view() : std::string_view(scratch_).substr(offset, size), null});
+    }
+    options_.bulk->AddRow(values_);
+    return true;
+  }
+
+  // Sends the batch in one transaction; throws when any part fails.
+  void Send() {
+    if (bulk_ && bulk_rows_ok_) {
+      options_.bulk->SendRows(table_);
+      return;
+    }
+    ado::Connection& sql = run_.sybase();
+    autocommit_off_ = true;  // whether or not the switch succeeds, it is switched back
+    sql.SetAutoCommit(false);
+    in_transaction_ = true;
+    const bool multi_row = run_.sql_dialect.TakesMultiRowInsert();
+    // "INSERT INTO "t" VALUES" followed by each row's "(...)", comma-separated.
+    const std::string_view head = std::string_view(insert_head_).substr(0, insert_head_.size() - 1);
+    std::string statement;
+    for (std::size_t i = 0; i < statements_.size();) {
+      const std::string& row = statements_[i];
+      if (!multi_row || row.compare(0, insert_head_.size(), insert_head_) != 0) {
+        sql.Execute(row);
+        ++i;
+        continue;
+      }
+      statement.assign(head);
+      std::size_t count = 0;
+      while (i < statements_.size() && count < kMaxRowsPerInsert &&
+             statements_[i].compare(0, insert_head_.size(), insert_head_) == 0) {
+        const std::string_view tuple = std::string_view(statements_[i]).substr(head.size());
+        if (count > 0 && statement.size() + 1 + tuple.size() > kMaxInsertBytes) break;
+        if (count > 0) statement += ',';
+        statement += tuple;
+        ++count;
+        ++i;
+      }
+      sql.Execute(statement);
+    }
+    sql.CommitTrans();
+    in_transaction_ = false;
+  }
+
+  // After Send: rolls back what a failed Send left open, and returns the
+  // connection to autocommit. Kept apart from Send, so that a failure here
+  // can never resend rows that were committed.
+  void EndTransaction() {
+    if (!autocommit_off_) return;
+    ado::Connection& sql = run_.sybase();
+    if (in_transaction_) run_.trap().Silent([&sql] { sql.RollbackTrans(); });
+    in_transaction_ = false;
+    run_.trap().Silent([&sql] { sql.SetAutoCommit(true); });
+    autocommit_off_ = false;
+  }
+
+  // Line 274 for every row of the batch, as rows mode sends it.
+  void Resend() {
+    options_.rows_resent += static_cast<std::int64_t>(statements_.size());
+    for (std::string& row : statements_) {
+      run_.sql() = std::move(row);
+      if (run_.Step(274, [this] { run_.sybase().Execute(run_.statement()); })) inserted_ = true;
+    }
+  }
+
+  CopyRun& run_;
+  BatchOptions& options_;
+  const std::string& table_;
+  const std::string& insert_head_;
+  bool bulk_ = false;         // the bulk loader took this table
+  bool bulk_rows_ok_ = true;  // every row of the open batch reached the loader
+  bool autocommit_off_ = false;
+  bool in_transaction_ = false;
+  bool inserted_ = false;
+  std::vector<std::string> statements_;
+  // AddBulkRow's buffers, kept from row to row.
+  std::string piece_;
+  std::string scratch_;
+  std::vector<std::pair<std::size_t, std::size_t>> spans_;
+  std::vector<BatchValue> values_;
+};
+
 // Lines 210 to 276: one INSERT per row. True when at least one succeeded.
 bool CopyRowsToSybase(CopyRun& run, const std::string& table,
                       const std::vector<SqlColumnType>& types, std::int64_t last) {
@@ -326,14 +483,21 @@ bool CopyRowsToSybase(CopyRun& run, const std::string& table,
     for (SqlColumnType type : types) table_has_numeric |= type == SqlColumnType::kNumeric;
   });
   bool inserted = false;
+  // Batch mode (command line): the rows are built as below and sent by the
+  // batch instead of at line 274.
+  std::optional<SqlBatch> batch;
+  if (run.context().batch != nullptr) batch.emplace(run, *run.context().batch, table, insert_head);
+  std::vector<std::size_t> value_starts;
   for (std::int64_t r = 0; r <= last; ++r) {
     run.Step(214, [&] { ui.DoEvents(); });
     ShowRowProgress(run, r, last, 218);
     run.Step(220, [&] { run.sql().assign(insert_head); });
     const int fields = run.Eval<int>(222, [&] { return records.FieldCount(); }, 0);
+    value_starts.clear();
     for (int j = 0; j < fields; ++j) {
       run.column = j;
       run.Step(224, [&ui] { ui.DoEvents(); });
+      if (batch) value_starts.push_back(run.sql().size());
       // A column whose definition failed is written as text.
       auto position = static_cast<std::size_t>(j);
       SqlColumnType type = position < types.size() ? types[position] : SqlColumnType::kText;
@@ -341,8 +505,16 @@ bool CopyRowsToSybase(CopyRun& run, const std::string& table,
     }
     run.Step(264, [&] { DropLast(&run.sql(), 2); });
     run.Step(266, [&] { run.sql() += ')'; });
-    if (run.Step(274, [&] { run.sybase().Execute(run.statement()); })) inserted = true;
+    if (batch) {
+      batch->AddRow(value_starts);
+    } else if (run.Step(274, [&] { run.sybase().Execute(run.statement()); })) {
+      inserted = true;
+    }
     run.Step(276, [&] { records.MoveNext(); });
+  }
+  if (batch) {
+    batch->Flush();
+    inserted = batch->inserted();
   }
   return inserted;
 }

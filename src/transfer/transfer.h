@@ -7,13 +7,20 @@
 #define QUILLOMAR_TRANSFER_TRANSFER_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "db/connection_fields.h"
 #include "db/table_list.h"
 #include "platform/ui/ui.h"
 
 class QWidget;
+
+namespace ado {
+class Connection;
+}
 
 namespace transfer {
 
@@ -53,6 +60,48 @@ class UiWindowPointer : public WindowPointer {
   QWidget* window_;
 };
 
+// One value of a row as a batch hands it to a bulk loader: the text the
+// row's INSERT carries for it, or null where the INSERT writes NULL.
+struct BatchValue {
+  std::string_view text;
+  bool null = false;
+};
+
+// Another way to send a batch's rows than INSERT statements (the command
+// line's COPY to PostgreSQL). Used by one copy at a time.
+class BulkLoader {
+ public:
+  virtual ~BulkLoader() = default;
+  // Called before the first batch of `table` (after its CREATE TABLE) with
+  // the open SQL connection. True when this table's batches go through the
+  // loader; false sends them as INSERTs. Never throws.
+  virtual bool StartTable(ado::Connection& sql, const std::string& table) = 0;
+  // Adds one row to the open batch; the texts are copied.
+  virtual void AddRow(const std::vector<BatchValue>& row) = 0;
+  // Sends the open batch into `table` in one transaction of its own and
+  // empties it. Throws (with that transaction rolled back) when it fails.
+  virtual void SendRows(const std::string& table) = 0;
+  // Empties the open batch without sending it.
+  virtual void DiscardRows() = 0;
+};
+
+// Batch mode of the copy to SQL (command line only): the rows of a table go
+// in transactions of `rows` rows, as multi-row INSERTs where the dialect
+// takes them, or through `bulk` when it accepts the table. A batch that
+// fails is rolled back and its rows sent again one INSERT per row in
+// autocommit, so that the rows that arrive, and the reports, are those of
+// one INSERT per row. CREATE and DROP keep autocommit.
+struct BatchOptions {
+  std::int64_t rows = 10000;   // rows per transaction, at least 1
+  BulkLoader* bulk = nullptr;  // may be null; not owned
+  // Set by the copy while a table's rows are copied: sends and commits the
+  // rows built so far (whole rows only). Empty otherwise. For Ctrl-C.
+  std::function<void()> flush_open_batch;
+  // Counted by the copy: rows of failed batches that went again one INSERT
+  // per row.
+  std::int64_t rows_resent = 0;
+};
+
 // Everything one click of a copy button works with. The handler reads the
 // connection fields at the moment it opens its connections, reads and edits
 // both lists, and owns nothing here: every referenced object must outlive the
@@ -70,6 +119,10 @@ struct TransferContext {
   WindowPointer& pointer;
   // Title of the "Please select a table" boxes: the application title.
   std::string application_title;
+  // Null: one INSERT per row in autocommit, as the window copies. Otherwise
+  // the copy to SQL sends batches (see BatchOptions); the copy to FoxPro
+  // ignores it.
+  BatchOptions* batch = nullptr;
 };
 
 // Form2.PushButton3_Click, "Send Table/s To Sybase iAny": copies every FoxPro

@@ -14,6 +14,9 @@
 #include "db/connection_fields.h"
 #include "name_list.h"
 #include "transfer/transfer.h"
+#ifdef QUILLOMAR_HAVE_PG_BULK
+#include "transfer/bulk/pg_loader.h"
+#endif
 
 namespace copytool {
 namespace {
@@ -162,24 +165,44 @@ int RunCopy(const CopyOptions& options, std::ostream& err, const RunEnvironment&
     err << "quillomar-copy: no tables to copy\n";
     return kExitOk;
   }
-  // 2. The console stand-ins, with Ctrl-C looked at between rows.
+  // 2. Batch mode (the copy to FoxPro has no batches), and the console
+  // stand-ins, with Ctrl-C looked at between rows; after Ctrl-C the open
+  // batch is sent and committed before the program exits.
   ConsoleProgress progress(err, environment.stderr_is_terminal && !options.quiet);
+  transfer::BatchOptions batch;
+  batch.rows = options.batch_rows;
+  std::unique_ptr<transfer::BulkLoader> bulk;
+  if (to_sql && options.mode == Mode::kBatch) {
+#ifdef QUILLOMAR_HAVE_PG_BULK
+    bulk = transfer::bulk::MakePgBulkLoader(options.dsn, [&](const std::string& line) {
+      progress.ClearLine();
+      err << "quillomar-copy: " << line << '\n' << std::flush;
+    });
+#endif
+    batch.bulk = bulk.get();
+  }
+  RunEnvironment run_environment = environment;
+  run_environment.before_interrupt_exit = [&] {
+    if (batch.flush_open_batch) batch.flush_open_batch();
+    if (environment.before_interrupt_exit) environment.before_interrupt_exit();
+  };
   auto ask = [&](const std::string& question) {
     bool interrupted = false;
     const bool yes = AskOnTerminal(question, &interrupted);
-    if (interrupted) ExitInterrupted(progress, environment);
+    if (interrupted) ExitInterrupted(progress, run_environment);
     return yes;
   };
   ConsoleUi ui(err, progress, options.overwrite, ask);
   progress.at_row_boundary = [&] {
-    if (InterruptRequested()) ExitInterrupted(progress, environment);
+    if (InterruptRequested()) ExitInterrupted(progress, run_environment);
   };
   ui.on_do_events = [&] {
-    if (InterruptRequested() && !progress.InRows()) ExitInterrupted(progress, environment);
+    if (InterruptRequested() && !progress.InRows()) ExitInterrupted(progress, run_environment);
   };
   NoPointer pointer;
   transfer::TransferContext context{ui,       nullptr,  fields,  foxpro_list,
                                     sql_list, progress, pointer, app::ApplicationTitle()};
+  if (to_sql && options.mode == Mode::kBatch) context.batch = &batch;
   // 3. The window's own copy.
   if (to_sql) {
     transfer::SendFoxproToSybase(context);

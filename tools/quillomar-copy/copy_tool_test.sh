@@ -2,8 +2,8 @@
 # quillomar-copy end to end, without a display: bad usage, the sample tables
 # copied to a SQLite data source and back (both sides read with foxsql and
 # sqlite3), the overwrite answers, a hidden table named on the command line,
-# a failing step, the statements PostgreSQL receives in rows mode, and Ctrl-C
-# in the middle of a large table.
+# a failing step, the statements PostgreSQL receives in rows mode and in
+# batch mode, and Ctrl-C in the middle of a large table in both modes.
 #
 # Usage: copy_tool_test.sh COPY SOURCE_DIR FOXSQL MAKE_SAMPLES
 # Needs the test environment (scripts/test-env.sh); exits 77 (skipped)
@@ -171,4 +171,43 @@ $OUT"
 counts=$($ROWS compare "fox:$FOX" "sql:$DB" big --prefix) || fail "the rows sent are not the first rows"
 [ "${counts#* }" = "$sent" ] || fail "$sent rows reported, ${counts#* } on the SQL side"
 echo "copy test: Ctrl-C after $sent of $BULK_ROWS rows"
+
+# ---- 7. Ctrl-C in batch mode: the open batch is committed, whole rows only ----
+sqlite3 "$DB" "DROP TABLE big"
+"$COPY" --folder "$FOX" --dsn "$DSN" --to-sql --batch 50 big 2>"$WORK/big.err" </dev/null &
+pid=$!
+for _ in $(seq 300); do
+  [ "$(sqlite3 "$DB" "SELECT count(*) FROM big" 2>/dev/null || echo 0)" -gt 100 ] && break
+  sleep 0.05
+done
+kill -INT "$pid"
+STATUS=0
+wait "$pid" || STATUS=$?
+OUT=$(cat "$WORK/big.err")
+expect_status 130 "Ctrl-C in batch mode"
+sent=$(sed -n 's/^  big: \([0-9,]*\) of [0-9,]* rows, stopped$/\1/p' <<<"$OUT" | tr -d ,)
+[ -n "$sent" ] || fail "Ctrl-C in batch mode did not print how far the table got:
+$OUT"
+[ "$sent" -lt "$BULK_ROWS" ] || fail "the batch copy ended before Ctrl-C"
+[ "$(sqlite3 "$DB" "PRAGMA integrity_check")" = ok ] || fail "the database is damaged"
+counts=$($ROWS compare "fox:$FOX" "sql:$DB" big --prefix) || fail "the rows committed are not the first rows"
+[ "${counts#* }" = "$sent" ] || fail "batch mode: $sent rows reported, ${counts#* } on the SQL side"
+echo "copy test: Ctrl-C in batch mode after $sent of $BULK_ROWS rows, all committed"
+
+# ---- 8. Batch mode on PostgreSQL: the rows go through COPY ----
+if [ -n "${QUILLOMAR_DSN_PG:-}" ] && [ -f "${QUILLOMAR_PG_LOG:-}" ]; then
+  before=$(wc -l <"$QUILLOMAR_PG_LOG")
+  run --folder "$FOX" --dsn "$QUILLOMAR_DSN_PG" --to-sql --overwrite yes --batch 7 orders
+  expect_status 0 "orders to PostgreSQL in batch mode"
+  ! grep -q "COPY cannot be used" <<<"$OUT" || fail "COPY was not used:
+$OUT"
+  sleep 0.5
+  log=$(tail -n +"$((before + 1))" "$QUILLOMAR_PG_LOG")
+  count=$($ROWS count "fox:$FOX" orders)
+  [ "$(grep -c 'statement: COPY "orders" FROM STDIN' <<<"$log")" -eq "$(((count + 6) / 7))" ] ||
+    fail "PostgreSQL did not receive one COPY per batch of 7 rows:
+$log"
+  ! grep -q 'INSERT INTO "orders"' <<<"$log" || fail "batch mode sent INSERTs on PostgreSQL"
+  echo "copy test: PostgreSQL received $(((count + 6) / 7)) COPY batches for $count rows"
+fi
 echo "copy test: passed"

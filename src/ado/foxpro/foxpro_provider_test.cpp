@@ -172,6 +172,10 @@ TEST_F(ProviderTest, FailuresBecomeErrorsWithTheEngineMessage) {
   EXPECT_THROW(connection.Execute("UPDATE x SET a = 1"), Error);
   Recordset rs;
   EXPECT_THROW(rs.Open("SELECT * FROM nothing", connection), Error);
+  // The engine has no transactions: asking for one is a clear failure.
+  EXPECT_THROW(connection.SetAutoCommit(false), Error);
+  EXPECT_THROW(connection.CommitTrans(), Error);
+  EXPECT_THROW(connection.RollbackTrans(), Error);
 }
 
 TEST_F(ProviderTest, ContainerSchemaAndLongNames) {

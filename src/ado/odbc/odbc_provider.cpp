@@ -90,6 +90,18 @@ class OdbcSession : public Session {
 
   const Dialect& dialect() const override { return dialect_; }
 
+  void SetAutoCommit(bool on) override {
+    const SQLULEN value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+    Check(SQLSetConnectAttr(link_->dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(value),
+                            SQL_IS_UINTEGER),
+          SQL_HANDLE_DBC, link_->dbc(), "Setting autocommit");
+  }
+
+  void EndTransaction(bool commit) override {
+    Check(SQLEndTran(SQL_HANDLE_DBC, link_->dbc(), commit ? SQL_COMMIT : SQL_ROLLBACK),
+          SQL_HANDLE_DBC, link_->dbc(), commit ? "Committing" : "Rolling back");
+  }
+
   // Statements that return no cursor to the caller all run on one statement
   // handle, closed after each: a copy sends one statement per row, and a new
   // handle per statement costs some drivers as much as a small INSERT.

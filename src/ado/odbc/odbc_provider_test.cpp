@@ -487,6 +487,27 @@ TEST_P(OdbcProvider, StatementsInTurnEachGetTheirOwnOutcome) {
   EXPECT_EQ(Rows(*connection, "SELECT \"n\" FROM \"" + table + "\"").size(), 3u);
 }
 
+// With autocommit off, a rollback undoes the statements since the last
+// commit, which others see only once committed; autocommit comes back on.
+TEST_P(OdbcProvider, TransactionsCommitAndRollBack) {
+  const std::string table = Table("trans");
+  auto connection = Fresh(table, "\"n\" INTEGER");
+  auto other = OpenByName(dsn_);
+  const std::string insert = "INSERT INTO \"" + table + "\" VALUES(";
+  const std::string count = "SELECT \"n\" FROM \"" + table + "\"";
+  connection->SetAutoCommit(false);
+  connection->Execute(insert + "1)");
+  connection->RollbackTrans();
+  connection->Execute(insert + "2)");
+  connection->CommitTrans();
+  EXPECT_EQ(Rows(*other, count).size(), 1u);
+  connection->Execute(insert + "3)");
+  connection->SetAutoCommit(true);  // commits the open statement
+  connection->Execute(insert + "4)");
+  EXPECT_EQ(Rows(*other, count).size(), 3u);
+  EXPECT_EQ(Rows(*connection, count).size(), 3u);
+}
+
 // Statements that cannot reach the database as written fail clearly instead
 // of running something else; none of them breaks the connection.
 TEST_P(OdbcProvider, StatementsThatCannotArriveUnchangedAreRefused) {
