@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "ado/provider.h"
-#include "app/providers.h"
 #include "db/catalog.h"
 #include "db/connection_fields.h"
 #include "platform/ui/qt_ui.h"
+#include "program/providers.h"
 #include "windows/tables/form2.h"
 #include "windows/tables/testing/private_data_sources.h"
 
@@ -186,7 +186,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   windows::testing::PrivateDataSources sources;
-  app::RegisterProviders();
+  program::RegisterProviders();
   const int count = argc > 1 ? std::atoi(argv[1]) : 20000;
 
   ui::QtUi ui;

@@ -37,10 +37,10 @@
 #include <vector>
 
 #include "ado/connection.h"
-#include "app/providers.h"
 #include "db/connection_fields.h"
 #include "foxpro/dbf/table.h"
 #include "foxpro/util/file.h"
+#include "program/providers.h"
 #include "provider_clock.h"
 #include "transfer/datatype.h"
 #include "transfer/list_helpers.h"
@@ -554,7 +554,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "transfer_bench: --memory needs rows and a set DSN variable\n");
     return 2;
   }
-  app::RegisterProviders();
+  program::RegisterProviders();
   bench::TimeProviders({"MSDASQL", "vfpoledb.1"});
   char pattern[] = "/tmp/quillomar-bench.XXXXXX";
   if (mkdtemp(pattern) == nullptr) return 1;

@@ -26,7 +26,7 @@
 
 #include "accessories/skin.h"
 #include "platform/ui/pointer_shape.h"
-#include "platform/ui/scripted_ui.h"
+#include "platform/ui/scripted_window_ui.h"
 
 namespace accessories {
 namespace {
@@ -305,7 +305,7 @@ TEST_F(AppearanceTest, PointerFollowsTheMouseButNeverReplacesTheBusyPointer) {
 }
 
 TEST(FolderPicker, PassesOwnerPromptAndStartFolderAndReturnsThePathAsGiven) {
-  ui::ScriptedUi ui;
+  ui::ScriptedWindowUi ui;
   QWidget owner;
   ui.QueueText("/data/free tables/");
   EXPECT_EQ(BrowseFolder(ui, &owner, "Please select folder:", "/data"), "/data/free tables/");

@@ -19,7 +19,7 @@
 
 #include "ado/provider.h"
 #include "app/settings_store.h"
-#include "platform/ui/scripted_ui.h"
+#include "platform/ui/scripted_window_ui.h"
 #include "windows/connection/form1.h"
 #include "windows/connection/table_window_host.h"
 
@@ -90,7 +90,7 @@ class Form1Test : public ::testing::Test {
   }
 
   QTemporaryDir dir_;
-  ui::ScriptedUi ui_;
+  ui::ScriptedWindowUi ui_;
   RecordingTableWindow tables_;
   std::unique_ptr<app::SettingsStore> settings_;
   std::unique_ptr<Form1> form_;

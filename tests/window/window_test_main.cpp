@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <clocale>
 
-#include "app/providers.h"
+#include "program/providers.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   std::setlocale(LC_ALL, "");
-  app::RegisterProviders();
+  program::RegisterProviders();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -2,14 +2,20 @@
 
 #include <stdexcept>
 
-#include "platform/ui/pointer_shape.h"
-
 namespace ui {
 
 std::vector<UiCall> ScriptedUi::CallsOf(UiCall::Kind kind) const {
   std::vector<UiCall> result;
   for (const UiCall& call : calls_) {
     if (call.kind == kind) result.push_back(call);
+  }
+  return result;
+}
+
+std::vector<UiCall> ScriptedUi::MessagesTitled(std::string_view title) const {
+  std::vector<UiCall> result;
+  for (const UiCall& call : CallsOf(UiCall::Kind::kMessageBox)) {
+    if (call.title == title) result.push_back(call);
   }
   return result;
 }
@@ -57,7 +63,7 @@ int ScriptedUi::MessageBox(QWidget* owner, const std::string& text, int style,
     answers_.pop_front();
     return answer;
   }
-  return (style & 0x0F) == kYesNo ? kAnswerNo : kAnswerOk;
+  return (style & 0x0F) == kYesNo ? default_yes_no_ : kAnswerOk;
 }
 
 std::string ScriptedUi::InputBox(QWidget* owner, const std::string& prompt,
@@ -98,7 +104,11 @@ void ScriptedUi::SetPointer(QWidget* window, int shape) {
   call.owner = window;
   call.style = shape;
   Record(call);
-  ApplyPointerShape(window, shape);
+}
+
+void ScriptedUi::DoEvents() {
+  ++do_events_;
+  if (on_do_events_) on_do_events_();
 }
 
 }  // namespace ui

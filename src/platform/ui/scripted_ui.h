@@ -1,11 +1,13 @@
 // A Ui for tests: records every call with its arguments and answers from
-// queues the test fills beforehand. Pointer shapes are applied to the window
-// as the real Ui does, so hover rules and busy states stay observable.
+// queues the test fills beforehand. Plain C++: pointer shapes are only
+// recorded here (ScriptedWindowUi also shows them on the window).
 #ifndef QUILLOMAR_PLATFORM_UI_SCRIPTED_UI_H_
 #define QUILLOMAR_PLATFORM_UI_SCRIPTED_UI_H_
 
 #include <deque>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/ui.h"
@@ -27,9 +29,11 @@ struct UiCall {
 class ScriptedUi : public Ui {
  public:
   // Queued answers. Message boxes without a queued answer give kAnswerOk for
-  // OK-only boxes and kAnswerNo for Yes/No boxes; text dialogs without a queued
-  // answer are cancelled (empty text).
+  // OK-only boxes and the default Yes/No answer (kAnswerNo unless changed)
+  // for Yes/No boxes; text dialogs without a queued answer are cancelled
+  // (empty text).
   void QueueAnswer(int answer) { answers_.push_back(answer); }
+  void SetDefaultYesNoAnswer(int answer) { default_yes_no_ = answer; }
   void QueueText(std::string text) { texts_.push_back(std::move(text)); }
   // Makes a later call of `kind` fail: after `skip` further calls of that
   // kind, the next one is recorded and then throws std::runtime_error
@@ -40,11 +44,18 @@ class ScriptedUi : public Ui {
   const std::vector<UiCall>& calls() const { return calls_; }
   // The recorded calls of one kind, in order.
   std::vector<UiCall> CallsOf(UiCall::Kind kind) const;
+  // The message boxes, in order; those with `title`, in order.
+  std::vector<UiCall> Messages() const { return CallsOf(UiCall::Kind::kMessageBox); }
+  std::vector<UiCall> MessagesTitled(std::string_view title) const;
   // The texts of all message boxes, in order.
   std::vector<std::string> MessageTexts() const;
   // The pointer shapes set, in order.
   std::vector<int> PointerShapes() const;
   int do_events() const { return do_events_; }
+  // Runs `action` inside every later DoEvents, as a click arriving while a
+  // handler yields would; an empty action stops that.
+  void OnDoEvents(std::function<void()> action) { on_do_events_ = std::move(action); }
+  // Forgets the recorded calls (queued answers and failures stay).
   void Clear() { calls_.clear(); }
 
   int MessageBox(QWidget* owner, const std::string& text, int style,
@@ -54,7 +65,7 @@ class ScriptedUi : public Ui {
   std::string OpenFile(QWidget* owner, const OpenFileRequest& request) override;
   std::string BrowseFolder(QWidget* owner, const std::string& prompt,
                            const std::string& start_folder) override;
-  void DoEvents() override { ++do_events_; }
+  void DoEvents() override;
   void SetPointer(QWidget* window, int shape) override;
 
  private:
@@ -71,7 +82,9 @@ class ScriptedUi : public Ui {
   std::deque<int> answers_;
   std::deque<std::string> texts_;
   std::vector<Failure> failures_;
+  int default_yes_no_ = kAnswerNo;
   int do_events_ = 0;
+  std::function<void()> on_do_events_;
 };
 
 }  // namespace ui

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "db/connection_fields.h"
-#include "platform/ui/scripted_ui.h"
+#include "platform/ui/scripted_window_ui.h"
 #include "windows/tables/form2.h"
 #include "windows/tables/testing/private_data_sources.h"
 
@@ -59,7 +59,7 @@ class Form2Test : public ::testing::Test {
   // when the server is not available.
   bool UseServer(Server server);
 
-  ui::ScriptedUi ui_;
+  ui::ScriptedWindowUi ui_;
   db::FixedFields fields_;
   QWidget connection_window_;
   QTemporaryDir program_dir_;

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <clocale>
 
-#include "app/providers.h"
+#include "program/providers.h"
 #include "windows/tables/testing/form2_fixture.h"
 
 int main(int argc, char** argv) {
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   std::setlocale(LC_ALL, "");
   windows::testing::Sources();
-  app::RegisterProviders();
+  program::RegisterProviders();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,4 +1,4 @@
-#include "app/providers.h"
+#include "program/providers.h"
 
 #if QUILLOMAR_HAVE_ADO_ODBC
 #include "ado/odbc/odbc_provider.h"
@@ -7,7 +7,7 @@
 #include "ado/foxpro/foxpro_provider.h"
 #endif
 
-namespace app {
+namespace program {
 
 void RegisterProviders() {
 #if QUILLOMAR_HAVE_ADO_ODBC
@@ -18,4 +18,4 @@ void RegisterProviders() {
 #endif
 }
 
-}  // namespace app
+}  // namespace program

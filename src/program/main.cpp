@@ -4,7 +4,7 @@
 #include <clocale>
 #include <cstdlib>
 
-#include "app/providers.h"
+#include "program/providers.h"
 #include "app/settings_store.h"
 #include "platform/ui/operation_guard.h"
 #include "platform/ui/qt_ui.h"
@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   // ODBC text travels as UTF-8 through the narrow calls.
   std::setlocale(LC_ALL, "");
-  app::RegisterProviders();
+  program::RegisterProviders();
 
   ui::QtUi ui;
   app::SettingsStore settings;
