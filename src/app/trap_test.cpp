@@ -9,36 +9,10 @@
 #include <vector>
 
 #include "ado/error.h"
-#include "platform/ui/ui.h"
+#include "platform/ui/scripted_ui.h"
 
 namespace app {
 namespace {
-
-// Records every message box; needs no widgets.
-class RecordingUi : public ui::Ui {
- public:
-  struct Box {
-    std::string text;
-    int style;
-    std::string title;
-  };
-  std::vector<Box> boxes;
-  bool throw_on_box = false;
-
-  int MessageBox(QWidget*, const std::string& text, int style, const std::string& title) override {
-    boxes.push_back({text, style, title});
-    if (throw_on_box) throw std::runtime_error("box failed");
-    return ui::kAnswerOk;
-  }
-  std::string InputBox(QWidget*, const std::string&, const std::string&,
-                       const std::string&) override {
-    return {};
-  }
-  std::string OpenFile(QWidget*, const ui::OpenFileRequest&) override { return {}; }
-  std::string BrowseFolder(QWidget*, const std::string&, const std::string&) override { return {}; }
-  void DoEvents() override {}
-  void SetPointer(QWidget*, int) override {}
-};
 
 constexpr char kRequest[] = "Please email screenshot of this message to support@quillomar.example";
 
@@ -199,7 +173,7 @@ TEST(Trap, EveryFailingStepIsReportedAndTheHandlerGoesOn) {
        {"Could not open the table"}},
   };
   for (const StepCase& c : cases) {
-    RecordingUi ui;
+    ui::ScriptedUi ui;
     Trap trap(ui, nullptr, "Form1", "Form_Load");
     int ran_after = 0;
     for (const auto& [line, outcome] : c.steps) {
@@ -207,15 +181,15 @@ TEST(Trap, EveryFailingStepIsReportedAndTheHandlerGoesOn) {
       ++ran_after;
     }
     EXPECT_EQ(ran_after, static_cast<int>(c.steps.size())) << c.name;
-    ASSERT_EQ(ui.boxes.size(), c.reported_lines.size()) << c.name;
+    ASSERT_EQ(ui.Messages().size(), c.reported_lines.size()) << c.name;
     EXPECT_EQ(trap.reports(), static_cast<int>(c.reported_lines.size())) << c.name;
-    for (std::size_t i = 0; i < ui.boxes.size(); ++i) {
-      EXPECT_EQ(ui.boxes[i].text,
+    for (std::size_t i = 0; i < ui.Messages().size(); ++i) {
+      EXPECT_EQ(ui.Messages()[i].text,
                 ErrorReportText(c.descriptions[i], "in Vantrel2021/08/31.Form1.Form_Load ",
                                 c.reported_lines[i]))
           << c.name;
-      EXPECT_EQ(ui.boxes[i].style, ui::kExclamation) << c.name;
-      EXPECT_EQ(ui.boxes[i].title, "Application Error") << c.name;
+      EXPECT_EQ(ui.Messages()[i].style, ui::kExclamation) << c.name;
+      EXPECT_EQ(ui.Messages()[i].title, "Application Error") << c.name;
     }
   }
 }
@@ -234,7 +208,7 @@ TEST(Trap, FailingBranchTestOrLoopHeadEntersTheBody) {
       {"failing loop head", Outcome::kStdError, false, true, 1},
   };
   for (const Case& c : cases) {
-    RecordingUi ui;
+    ui::ScriptedUi ui;
     Trap trap(ui, nullptr, "Form1", "Form_Load");
     bool entered = trap.Test(134, [&] {
       RunOutcome(c.head);
@@ -246,7 +220,7 @@ TEST(Trap, FailingBranchTestOrLoopHeadEntersTheBody) {
 }
 
 TEST(Trap, FailureInCalledProcedureReportsTheCallingStep) {
-  RecordingUi ui;
+  ui::ScriptedUi ui;
   Trap trap(ui, nullptr, "Form1", "Form_Load");
   std::vector<std::string> trace;
   auto procedure = [&] {
@@ -259,24 +233,24 @@ TEST(Trap, FailureInCalledProcedureReportsTheCallingStep) {
   });
   trap.Step(104, [&] { trace.push_back("next step"); });
   EXPECT_EQ(trace, (std::vector<std::string>{"procedure start", "next step"}));
-  ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text,
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text,
             ErrorReportText("skin rejected", "in Vantrel2021/08/31.Form1.Form_Load ", 100));
 }
 
 TEST(Trap, SqlTailOnlyOnceTheHandlerHoldsAStatement) {
-  RecordingUi ui;
+  ui::ScriptedUi ui;
   Trap trap(ui, nullptr, "Form2", "PushButton3_Click");
   trap.Step(100, [] { throw ado::Error("no connection"); });
   trap.SetSql("CREATE TABLE \"a\"(\"b\" TEXT)");
   trap.Step(200, [] { throw ado::Error("table exists"); });
-  ASSERT_EQ(ui.boxes.size(), 2u);
-  EXPECT_EQ(ui.boxes[0].text.find("sql: "), std::string::npos);
-  EXPECT_TRUE(ui.boxes[1].text.ends_with("\r\rsql: CREATE TABLE \"a\"(\"b\" TEXT)"));
+  ASSERT_EQ(ui.Messages().size(), 2u);
+  EXPECT_EQ(ui.Messages()[0].text.find("sql: "), std::string::npos);
+  EXPECT_TRUE(ui.Messages()[1].text.ends_with("\r\rsql: CREATE TABLE \"a\"(\"b\" TEXT)"));
 }
 
 TEST(Trap, WatchedStatementIsReportedAsItStandsAtTheFailure) {
-  RecordingUi ui;
+  ui::ScriptedUi ui;
   Trap trap(ui, nullptr, "Form2", "PushButton4_Click");
   std::string sql;
   trap.WatchSql(&sql);
@@ -284,13 +258,13 @@ TEST(Trap, WatchedStatementIsReportedAsItStandsAtTheFailure) {
   sql = "INSERT INTO \"t\" VALUES(";
   sql += "'x')";
   trap.Step(258, [] { throw ado::Error("refused"); });
-  ASSERT_EQ(ui.boxes.size(), 2u);
-  EXPECT_TRUE(ui.boxes[0].text.ends_with("\r\rsql: ")) << ui.boxes[0].text;
-  EXPECT_TRUE(ui.boxes[1].text.ends_with("\r\rsql: INSERT INTO \"t\" VALUES('x')"));
+  ASSERT_EQ(ui.Messages().size(), 2u);
+  EXPECT_TRUE(ui.Messages()[0].text.ends_with("\r\rsql: ")) << ui.Messages()[0].text;
+  EXPECT_TRUE(ui.Messages()[1].text.ends_with("\r\rsql: INSERT INTO \"t\" VALUES('x')"));
 }
 
 TEST(Trap, SilentStretchEndsAtFirstFailureWithoutReport) {
-  RecordingUi ui;
+  ui::ScriptedUi ui;
   Trap trap(ui, nullptr, "Form1", "PushButton1_Click");
   std::vector<int> ran;
   bool ok = trap.Silent([&] {
@@ -300,12 +274,12 @@ TEST(Trap, SilentStretchEndsAtFirstFailureWithoutReport) {
   });
   EXPECT_FALSE(ok);
   EXPECT_EQ(ran, std::vector<int>{102});
-  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_TRUE(ui.Messages().empty());
   EXPECT_TRUE(trap.Silent([] {}));
 }
 
 TEST(Trap, EvalGivesFallbackOnFailure) {
-  RecordingUi ui;
+  ui::ScriptedUi ui;
   Trap trap(ui, nullptr, "Form1", "Form_Load");
   EXPECT_EQ(trap.Eval<int>(
                 100, [] { return 7; }, -1),
@@ -313,12 +287,13 @@ TEST(Trap, EvalGivesFallbackOnFailure) {
   EXPECT_EQ(trap.Eval<int>(
                 102, []() -> int { throw std::bad_alloc(); }, -1),
             -1);
-  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.Messages().size(), 1u);
 }
 
 TEST(Trap, AFailingReportBoxEscapesNothing) {
-  RecordingUi ui;
-  ui.throw_on_box = true;
+  ui::ScriptedUi ui;
+  ui.FailNext(ui::UiCall::Kind::kMessageBox);
+  ui.FailNext(ui::UiCall::Kind::kMessageBox);
   Trap trap(ui, nullptr, "Form1", "Form_Load");
   EXPECT_NO_THROW(trap.Step(100, [] { throw 1; }));
   EXPECT_NO_THROW(trap.Test(102, []() -> bool { throw std::runtime_error("x"); }));

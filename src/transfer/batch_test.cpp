@@ -85,7 +85,7 @@ class BatchTest : public testing::TransferFixture,
 
   // One copy of `table` in rows mode (`batch` null) or batch mode.
   void Copy(const std::string& table, BatchOptions* batch) {
-    ui_.boxes.clear();
+    ui_.Clear();
     progress_.values.clear();
     list1_ = testing::VectorTableList({table});
     list1_.Select(table);
@@ -97,7 +97,7 @@ class BatchTest : public testing::TransferFixture,
 
   std::vector<std::string> BoxTexts() const {
     std::vector<std::string> texts;
-    for (const auto& box : ui_.boxes) texts.push_back(box.text);
+    for (const auto& box : ui_.Messages()) texts.push_back(box.text);
     return texts;
   }
 
@@ -122,7 +122,7 @@ TEST_P(BatchTest, SameRowsAndReportsAsRowsMode) {
   const std::vector<double> rows_progress = progress_.values;
   ASSERT_EQ(rows_mode.size(), 20u);
   ASSERT_EQ(rows_reports.size(), 4u);
-  EXPECT_EQ(ReportLine(ui_.boxes[1]), 274);
+  EXPECT_EQ(ReportLine(ui_.Messages()[1]), 274);
 
   MakeRefusingTarget(table);
   options_.rows = 4;
@@ -189,12 +189,12 @@ TEST_P(BatchTest, WholeBatchesCarryEveryValueAsRowsModeDoes) {
   MakeFoxproTable(table, 11);
   const std::string query = "SELECT * FROM \"" + table + "\" ORDER BY \"id\"";
   Copy(table, nullptr);
-  ASSERT_EQ(ui_.boxes.size(), 0u) << BoxTexts()[0];
+  ASSERT_EQ(ui_.Messages().size(), 0u) << BoxTexts()[0];
   const std::vector<Row> rows_mode = SqlRows(query);
   DropSqlTable(table);
   options_.rows = 5;
   Copy(table, &options_);
-  ASSERT_EQ(ui_.boxes.size(), 0u) << BoxTexts()[0];
+  ASSERT_EQ(ui_.Messages().size(), 0u) << BoxTexts()[0];
   EXPECT_EQ(options_.rows_resent, 0);
   EXPECT_EQ(SqlRows(query), rows_mode);
   EXPECT_EQ(list2_.Names(), std::vector<std::string>{table});
@@ -208,13 +208,13 @@ TEST_P(BatchTest, FlushingTheOpenBatchKeepsTheWholeRowsBuilt) {
   list1_ = testing::VectorTableList({table});
   list1_.Select(table);
   options_.rows = 1000;
-  ui_.on_do_events = [this] {
+  ui_.OnDoEvents([this] {
     // At the first yield after row 6's progress: rows 0..5 were built.
     if (progress_.values.size() == 7 && options_.flush_open_batch) {
       options_.flush_open_batch();
       std::_Exit(0);
     }
-  };
+  });
   EXPECT_EXIT(
       {
         TransferContext context = Context();
@@ -222,7 +222,7 @@ TEST_P(BatchTest, FlushingTheOpenBatchKeepsTheWholeRowsBuilt) {
         SendFoxproToSybase(context);
       },
       ::testing::ExitedWithCode(0), "");
-  ui_.on_do_events = nullptr;
+  ui_.OnDoEvents(nullptr);
   EXPECT_EQ(SqlRows("SELECT * FROM \"" + table + "\"").size(), 6u);
   // The rows are those of the first six ids, each once.
   EXPECT_EQ(SqlRows("SELECT count(DISTINCT \"id\") FROM \"" + table + "\" WHERE \"id\" <= 6"),

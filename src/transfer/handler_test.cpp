@@ -8,20 +8,20 @@
 #include <vector>
 
 #include "platform/ui/operation_guard.h"
+#include "platform/ui/scripted_ui.h"
 #include "transfer/testing/stand_ins.h"
 #include "transfer/transfer.h"
 
 namespace transfer {
 namespace {
 
-using testing::Box;
 using testing::RecordingProgress;
-using testing::RecordingUi;
 using testing::VectorTableList;
 
 class HandlerTest : public ::testing::Test {
  protected:
   HandlerTest() {
+    ui_.SetDefaultYesNoAnswer(ui::kAnswerYes);
     fields_.option1 = false;
     fields_.text2 = "/nonexistent/quillomar/folder";
     fields_.text3 = "NoSuchDataSource";
@@ -34,7 +34,7 @@ class HandlerTest : public ::testing::Test {
   // "at line N" of every report, in order.
   std::vector<int> ReportLines() const {
     std::vector<int> lines;
-    for (const Box& b : ui_.Reports()) {
+    for (const ui::UiCall& b : ui_.MessagesTitled("Application Error")) {
       auto at = b.text.find("at line ");
       lines.push_back(at == std::string::npos ? -1 : std::stoi(b.text.substr(at + 8)));
     }
@@ -43,14 +43,14 @@ class HandlerTest : public ::testing::Test {
   // The statement after "sql: " of every report.
   std::vector<std::string> ReportStatements() const {
     std::vector<std::string> statements;
-    for (const Box& b : ui_.Reports()) {
+    for (const ui::UiCall& b : ui_.MessagesTitled("Application Error")) {
       auto at = b.text.find("\r\rsql: ");
       statements.push_back(at == std::string::npos ? "<none>" : b.text.substr(at + 7));
     }
     return statements;
   }
 
-  RecordingUi ui_;
+  ui::ScriptedUi ui_;
   RecordingProgress progress_;
   UiWindowPointer pointer_{ui_, nullptr};
   db::FixedFields fields_;
@@ -69,15 +69,15 @@ TEST_F(HandlerTest, NoCurrentEntryShowsOnlyTheMessage) {
   list1_.SetSelected(0, true);
   list2_.SetSelected(0, true);
   for (const Case& c : cases) {
-    ui_.boxes.clear();
+    ui_.Clear();
     TransferContext context = Context();
     c.handler(context);
-    ASSERT_EQ(ui_.boxes.size(), 1u);
-    EXPECT_EQ(ui_.boxes[0].text, c.message);
-    EXPECT_EQ(ui_.boxes[0].style, ui::kOkOnly);
-    EXPECT_EQ(ui_.boxes[0].title, "Quillo");
+    ASSERT_EQ(ui_.Messages().size(), 1u);
+    EXPECT_EQ(ui_.Messages()[0].text, c.message);
+    EXPECT_EQ(ui_.Messages()[0].style, ui::kOkOnly);
+    EXPECT_EQ(ui_.Messages()[0].title, "Quillo");
   }
-  EXPECT_TRUE(ui_.pointers.empty());
+  EXPECT_TRUE(ui_.PointerShapes().empty());
   EXPECT_TRUE(progress_.values.empty());
   EXPECT_EQ(list1_.Names(), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(list2_.Names(), (std::vector<std::string>{"c"}));
@@ -88,29 +88,28 @@ TEST_F(HandlerTest, BothSidesDownReportEveryStatementAndLeaveTheListsAlone) {
   list2_ = VectorTableList({"orders", "Zeta"});
   list1_.Select("Orders");
   list2_.Select("Zeta");
-  ui_.answers = {ui::kAnswerYes};
+  ui_.QueueAnswer(ui::kAnswerYes);
   TransferContext context = Context();
   SendFoxproToSybase(context);
   // Sybase open, FoxPro open; for Orders the SELECT fails, so after the Yes
   // the old table is kept: no DROP, nothing created.
   EXPECT_EQ(ReportLines(), (std::vector<int>{114, 122, 146}));
   EXPECT_EQ(ReportStatements(), (std::vector<std::string>{"", "", ""}));
-  EXPECT_EQ(ui_.boxes[2].text, "Would you like to overwrite Orders?");
-  EXPECT_EQ(ui_.boxes[2].style, ui::kYesNo);
-  EXPECT_EQ(ui_.boxes[2].title, "Overwrite?");
+  EXPECT_EQ(ui_.Messages()[2].text, "Would you like to overwrite Orders?");
+  EXPECT_EQ(ui_.Messages()[2].style, ui::kYesNo);
+  EXPECT_EQ(ui_.Messages()[2].title, "Overwrite?");
   EXPECT_EQ(list2_.Names(), (std::vector<std::string>{"orders", "Zeta"}));
   // The skipped table leaves the pointer and the bar as a No would.
-  EXPECT_EQ(ui_.pointers, (std::vector<int>{ui::kBusyPointer, 0}));
+  EXPECT_EQ(ui_.PointerShapes(), (std::vector<int>{ui::kBusyPointer, 0}));
   EXPECT_TRUE(progress_.values.empty());
 
-  ui_.boxes.clear();
-  ui_.pointers.clear();
-  ui_.answers = {ui::kAnswerYes};
+  ui_.Clear();
+  ui_.QueueAnswer(ui::kAnswerYes);
   SendSybaseToFoxpro(context);
   EXPECT_EQ(ReportLines(), (std::vector<int>{116, 124, 146}));
-  EXPECT_EQ(ui_.boxes[2].text, "Would you like to overwrite Zeta?");
+  EXPECT_EQ(ui_.Messages()[2].text, "Would you like to overwrite Zeta?");
   EXPECT_EQ(list1_.Names(), (std::vector<std::string>{"Orders", "zeta"}));
-  EXPECT_EQ(ui_.pointers, (std::vector<int>{ui::kBusyPointer, 0}));
+  EXPECT_EQ(ui_.PointerShapes(), (std::vector<int>{ui::kBusyPointer, 0}));
 }
 
 TEST_F(HandlerTest, ReportsCarryTheContextOfTheirHandler) {
@@ -121,13 +120,13 @@ TEST_F(HandlerTest, ReportsCarryTheContextOfTheirHandler) {
   TransferContext context = Context();
   SendFoxproToSybase(context);
   SendSybaseToFoxpro(context);
-  auto reports = ui_.Reports();
+  auto reports = ui_.MessagesTitled("Application Error");
   ASSERT_EQ(reports.size(), 8u);
   EXPECT_NE(reports[0].text.find("\r\nin Vantrel2021/08/31.Form2.PushButton3_Click at line 114"),
             std::string::npos);
   EXPECT_NE(reports[4].text.find("\r\nin Vantrel2021/08/31.Form2.PushButton4_Click at line 116"),
             std::string::npos);
-  for (const Box& b : reports) {
+  for (const ui::UiCall& b : reports) {
     EXPECT_EQ(b.style, ui::kExclamation);
     EXPECT_NE(b.text.find("\r\rsql: "), std::string::npos);
   }
@@ -143,13 +142,14 @@ TEST_F(HandlerTest, NoAnswerSkipsTheTableAndUnselectedEntriesAreSkipped) {
     list2_ = VectorTableList({"T", "u"});
     list1_.Select("t");
     list2_.Select("T");
-    ui_ = RecordingUi();
-    ui_.answers = {ui::kAnswerNo};
+    ui_ = ui::ScriptedUi();
+    ui_.SetDefaultYesNoAnswer(ui::kAnswerYes);
+    ui_.QueueAnswer(ui::kAnswerNo);
     TransferContext context = Context();
     c.handler(context);
     EXPECT_EQ(ReportLines(), c.lines);
-    EXPECT_EQ(ui_.boxes.size(), 3u);
-    EXPECT_EQ(ui_.pointers, (std::vector<int>{ui::kBusyPointer, 0}));
+    EXPECT_EQ(ui_.Messages().size(), 3u);
+    EXPECT_EQ(ui_.PointerShapes(), (std::vector<int>{ui::kBusyPointer, 0}));
     EXPECT_EQ(list1_.Names(), (std::vector<std::string>{"t", "u"}));
     EXPECT_EQ(list2_.Names(), (std::vector<std::string>{"T", "u"}));
   }
@@ -164,8 +164,8 @@ TEST_F(HandlerTest, IgnoredWhileAnotherOperationRuns) {
   TransferContext context = Context();
   SendFoxproToSybase(context);
   SendSybaseToFoxpro(context);
-  EXPECT_TRUE(ui_.boxes.empty());
-  EXPECT_TRUE(ui_.pointers.empty());
+  EXPECT_TRUE(ui_.Messages().empty());
+  EXPECT_TRUE(ui_.PointerShapes().empty());
 }
 
 TEST_F(HandlerTest, SecondOperationClickDuringACopyIsIgnored) {
@@ -176,14 +176,14 @@ TEST_F(HandlerTest, SecondOperationClickDuringACopyIsIgnored) {
   list2_.Select("c");
   TransferContext context = Context();
   int nested = 0;
-  ui_.on_do_events = [&] {
+  ui_.OnDoEvents([&] {
     if (nested++ > 0) return;
     // A click on the other send button and a deselect, delivered mid-copy.
-    const std::size_t boxes_before = ui_.boxes.size();
+    const std::size_t boxes_before = ui_.Messages().size();
     SendSybaseToFoxpro(context);
-    EXPECT_EQ(ui_.boxes.size(), boxes_before);
+    EXPECT_EQ(ui_.Messages().size(), boxes_before);
     list1_.SetSelected(0, false);
-  };
+  });
   SendFoxproToSybase(context);
   // Only b (deselecting a happened at the first yield) was attempted.
   EXPECT_EQ(ReportLines(), (std::vector<int>{114, 122, 146, 198}));

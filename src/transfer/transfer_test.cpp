@@ -3,7 +3,6 @@
 // the test environment (MariaDB's as a user writes it, without settings).
 // The PostgreSQL statement log witnesses what was sent.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,10 +36,9 @@ class TransferTest : public testing::TransferFixture,
   void SetUp() override {
     TransferFixture::SetUp();
     // The FoxPro side down needs no FoxPro provider.
-    const bool need_foxpro = std::string(::testing::UnitTest::GetInstance()
-                                             ->current_test_info()
-                                             ->name())
-                                 .find("FoxproSideDown") == std::string::npos;
+    const bool need_foxpro =
+        std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())
+            .find("FoxproSideDown") == std::string::npos;
     if (!UseDataSource(GetParam(), need_foxpro)) {
       GTEST_SKIP() << "needs the ODBC and FoxPro providers and " << GetParam()
                    << " (run ./test.sh, or source scripts/test-env.sh first)";
@@ -62,7 +60,8 @@ class TransferTest : public testing::TransferFixture,
   // A SQL table `name` with `rows` rows of an integer, a text with an
   // apostrophe and a line break, and a null.
   void MakeSqlOrders(const std::string& name, int rows) {
-    Sql("CREATE TABLE \"" + name + "\"(\"id\" INTEGER,\"unit price\" VARCHAR(40),\"amount/net\" "
+    Sql("CREATE TABLE \"" + name +
+        "\"(\"id\" INTEGER,\"unit price\" VARCHAR(40),\"amount/net\" "
         "NUMERIC(10,2))");
     for (int i = 1; i <= rows; ++i) {
       Sql("INSERT INTO \"" + name + "\" VALUES(" + std::to_string(i) + ", 'O''Hara\r\nline2', " +
@@ -108,7 +107,7 @@ TEST_P(TransferTest, FoxproToSqlCopiesEveryRow) {
   list1_ = testing::VectorTableList({table, "zz_other"});
   list1_.Select(table);
   RunFoxproToSql();
-  ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+  ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
   EXPECT_EQ(list2_.Names(), std::vector<std::string>{table});
   auto rows = SqlRows("SELECT * FROM \"" + table + "\" ORDER BY \"id\"");
   ASSERT_EQ(rows.size(), 3u);
@@ -120,16 +119,19 @@ TEST_P(TransferTest, FoxproToSqlCopiesEveryRow) {
   EXPECT_EQ(rows[1][4], "line1\r\nline2");
   EXPECT_EQ(progress_.values, ProgressFor(3));
   EXPECT_EQ(progress_.texts, std::vector<std::string>{"Progress Bar"});
-  EXPECT_EQ(ui_.pointers, (std::vector<int>{ui::kBusyPointer, 0, 0}));
+  EXPECT_EQ(ui_.PointerShapes(), (std::vector<int>{ui::kBusyPointer, 0, 0}));
   if (IsPostgres()) {
-    auto created = testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "CREATE TABLE \"" + table);
+    auto created =
+        testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "CREATE TABLE \"" + table);
     ASSERT_EQ(created.size(), 1u);
     EXPECT_EQ(created[0], "CREATE TABLE \"" + table +
                               "\"(\"id\" NUMERIC,\"name\" TEXT,\"paid\" BIT,\"total\" TEXT,"
                               "\"note\" TEXT)");
-    auto inserts = testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "INSERT INTO \"" + table);
+    auto inserts =
+        testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "INSERT INTO \"" + table);
     ASSERT_EQ(inserts.size(), 3u);
-    EXPECT_EQ(inserts[0].substr(0, inserts[0].find(", '")), "INSERT INTO \"" + table + "\" VALUES(1");
+    EXPECT_EQ(inserts[0].substr(0, inserts[0].find(", '")),
+              "INSERT INTO \"" + table + "\" VALUES(1");
     EXPECT_NE(inserts[1].find(", '1', '2.5', 'line1\r\nline2')"), std::string::npos) << inserts[1];
   }
 }
@@ -144,7 +146,7 @@ TEST_P(TransferTest, OrdersExampleReachesTheServerExactly) {
   list1_ = testing::VectorTableList({table});
   list1_.Select(table);
   RunFoxproToSql();
-  ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+  ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
   const std::string log = testing::Env("QUILLOMAR_PG_LOG");
   EXPECT_EQ(testing::LoggedStatements(log, "\"" + table + "\""),
             (std::vector<std::string>{
@@ -164,7 +166,7 @@ TEST_P(TransferTest, QuoteCharactersInNamesAreEscaped) {
   list1_ = testing::VectorTableList({table});
   list2_ = testing::VectorTableList({table});
   list2_.Select(table);
-  ui_.answers = {ui::kAnswerYes};
+  ui_.QueueAnswer(ui::kAnswerYes);
   RunSqlToFoxpro();
   const std::string escaped = "\"q\"\"t]x " + table.substr(6) + "\"";
   EXPECT_EQ(testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "SELECT * FROM " + escaped),
@@ -178,8 +180,8 @@ TEST_P(TransferTest, QuoteCharactersInNamesAreEscaped) {
   Fox("CREATE TABLE \"q\"\"t]x " + table.substr(6) + "\"(\"c1\" I)");
   list1_ = testing::VectorTableList({table});
   list1_.Select(table);
-  ui_ = testing::RecordingUi();
-  ui_.answers = {ui::kAnswerYes};
+  ResetUi();
+  ui_.QueueAnswer(ui::kAnswerYes);
   RunFoxproToSql();
   EXPECT_EQ(testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "DROP TABLE " + escaped),
             std::vector<std::string>{"DROP TABLE " + escaped});
@@ -191,14 +193,14 @@ TEST_P(TransferTest, SqlToFoxproCopiesEveryRowAsMemos) {
   list2_ = testing::VectorTableList({table});
   list2_.Select(table);
   RunSqlToFoxpro();
-  ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+  ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
   EXPECT_EQ(list1_.Names(), std::vector<std::string>{table});
   auto rows = FoxRows("SELECT * FROM [" + table + "]");
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0], (Row{"1", "O'Hara\r\nline2", "12.5"}));
   EXPECT_EQ(rows[1], (Row{"2", "O'Hara\r\nline2", kNullText}));
   EXPECT_EQ(progress_.values, ProgressFor(4));
-  EXPECT_EQ(ui_.pointers, (std::vector<int>{ui::kBusyPointer, 0, 0}));
+  EXPECT_EQ(ui_.PointerShapes(), (std::vector<int>{ui::kBusyPointer, 0, 0}));
 }
 
 // The SQL side's rows are read whole when the source opens; the window is
@@ -209,12 +211,12 @@ TEST_P(TransferTest, WindowIsServedWhileTheSqlRowsAreRead) {
   list2_ = testing::VectorTableList({table});
   list2_.Select(table);
   long before_first_row = -1;
-  ui_.on_do_events = [this, &before_first_row] {
-    if (progress_.values.empty()) before_first_row = ui_.do_events;
-  };
+  ui_.OnDoEvents([this, &before_first_row] {
+    if (progress_.values.empty()) before_first_row = ui_.do_events();
+  });
   RunSqlToFoxpro();
-  ui_.on_do_events = nullptr;
-  ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+  ui_.OnDoEvents(nullptr);
+  ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
   // One yield per row read, plus one per column while the table is created.
   EXPECT_GE(before_first_row, 60);
   EXPECT_EQ(FoxRows("SELECT * FROM [" + table + "]").size(), 60u);
@@ -227,8 +229,8 @@ TEST_P(TransferTest, CurrentEntryWithoutSelectionOpensAndClosesOnly) {
   list2_.SetListIndex(0);
   RunFoxproToSql();
   RunSqlToFoxpro();
-  EXPECT_EQ(ui_.boxes.size(), 0u) << ReportsText();
-  EXPECT_EQ(ui_.pointers, (std::vector<int>{ui::kBusyPointer, 0, ui::kBusyPointer, 0}));
+  EXPECT_EQ(ui_.Messages().size(), 0u) << ReportsText();
+  EXPECT_EQ(ui_.PointerShapes(), (std::vector<int>{ui::kBusyPointer, 0, ui::kBusyPointer, 0}));
   EXPECT_TRUE(progress_.values.empty());
   EXPECT_TRUE(list1_.added.empty());
   EXPECT_TRUE(list2_.added.empty());
@@ -243,7 +245,7 @@ TEST_P(TransferTest, TwoTablesLowerOneFirst) {
   list1_.Select(a);
   list1_.Select(b);
   RunFoxproToSql();
-  ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+  ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
   EXPECT_EQ(list2_.added, (std::vector<std::string>{b, a}));
   EXPECT_EQ(progress_.values, (std::vector<double>{50, 100, 0, 100, 0}));
   // Back the other way into a second folder, again the lower one first.
@@ -253,7 +255,7 @@ TEST_P(TransferTest, TwoTablesLowerOneFirst) {
   list2_.Select(a);
   list2_.Select(b);
   RunSqlToFoxpro();
-  ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+  ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
   EXPECT_EQ(list1_.added, (std::vector<std::string>{b, a}));
   EXPECT_EQ(FoxRows("SELECT * FROM " + b).size(), 2u);
   if (IsPostgres()) {
@@ -283,13 +285,13 @@ TEST_P(TransferTest, OverwriteQuestionInAnyLetterCase) {
     list1_ = testing::VectorTableList({table});
     list2_ = testing::VectorTableList({upper, table});
     list1_.Select(table);
-    ui_ = testing::RecordingUi();
-    ui_.answers = {c.answer};
+    ResetUi();
+    ui_.QueueAnswer(c.answer);
     RunFoxproToSql();
-    ASSERT_EQ(ui_.boxes.size(), 1u) << ReportsText();
-    EXPECT_EQ(ui_.boxes[0].text, "Would you like to overwrite " + table + "?");
-    EXPECT_EQ(ui_.boxes[0].title, "Overwrite?");
-    EXPECT_EQ(ui_.boxes[0].style, ui::kYesNo);
+    ASSERT_EQ(ui_.Messages().size(), 1u) << ReportsText();
+    EXPECT_EQ(ui_.Messages()[0].text, "Would you like to overwrite " + table + "?");
+    EXPECT_EQ(ui_.Messages()[0].title, "Overwrite?");
+    EXPECT_EQ(ui_.Messages()[0].style, ui::kYesNo);
     auto rows = SqlRows("SELECT * FROM \"" + table + "\"");
     EXPECT_EQ(rows.size(), c.replaced ? 2u : 1u);
     // The exactly lower-cased entry goes and comes back; the other stays.
@@ -305,9 +307,9 @@ TEST_P(TransferTest, OverwriteOnTheFoxproSide) {
   list1_ = testing::VectorTableList({table});
   list2_ = testing::VectorTableList({table});
   list2_.Select(table);
-  ui_.answers = {ui::kAnswerYes};
+  ui_.QueueAnswer(ui::kAnswerYes);
   RunSqlToFoxpro();
-  ASSERT_EQ(ui_.boxes.size(), 1u) << ReportsText();
+  ASSERT_EQ(ui_.Messages().size(), 1u) << ReportsText();
   EXPECT_EQ(FoxRows("SELECT * FROM " + table).size(), 2u);
   EXPECT_EQ(list1_.Names(), std::vector<std::string>{table});
   EXPECT_EQ(list1_.added, std::vector<std::string>{table});
@@ -323,7 +325,7 @@ TEST_P(TransferTest, OverwriteYesKeepsTheOldTableWhenTheSourceCannotBeRead) {
   list1_ = testing::VectorTableList({table});  // no such FoxPro table
   list2_ = testing::VectorTableList({table});
   list1_.Select(table);
-  ui_.answers = {ui::kAnswerYes};
+  ui_.QueueAnswer(ui::kAnswerYes);
   RunFoxproToSql();
   EXPECT_EQ(ReportLines(), (std::vector<int>{146})) << ReportsText();
   EXPECT_EQ(SqlRows("SELECT * FROM \"" + table + "\""), (std::vector<Row>{{"42"}}));
@@ -332,8 +334,8 @@ TEST_P(TransferTest, OverwriteYesKeepsTheOldTableWhenTheSourceCannotBeRead) {
   MakeFoxproOrders(table, 1);
   list2_.Select(table);
   Sql("DROP TABLE \"" + table + "\"");  // the SQL side's list is out of date
-  ui_ = testing::RecordingUi();
-  ui_.answers = {ui::kAnswerYes};
+  ResetUi();
+  ui_.QueueAnswer(ui::kAnswerYes);
   RunSqlToFoxpro();
   EXPECT_EQ(ReportLines(), (std::vector<int>{146})) << ReportsText();
   EXPECT_EQ(FoxRows("SELECT * FROM " + table).size(), 1u);
@@ -347,14 +349,15 @@ TEST_P(TransferTest, OverwriteYesWithAFailedDropSkipsTheTable) {
   const std::string base = UniqueName("base");
   const std::string view = UniqueName("view");
   sql_tables_.pop_back();  // a view: dropped below, not as a table
-  Sql("CREATE TABLE \"" + base + "\"(\"id\" INTEGER,\"name\" TEXT,\"paid\" TEXT,"
+  Sql("CREATE TABLE \"" + base +
+      "\"(\"id\" INTEGER,\"name\" TEXT,\"paid\" TEXT,"
       "\"total\" TEXT,\"note\" TEXT)");
   Sql("CREATE VIEW \"" + view + "\" AS SELECT * FROM \"" + base + "\"");
   MakeFoxproOrders(view, 3);
   list1_ = testing::VectorTableList({view});
   list2_ = testing::VectorTableList({view});
   list1_.Select(view);
-  ui_.answers = {ui::kAnswerYes};
+  ui_.QueueAnswer(ui::kAnswerYes);
   RunFoxproToSql();
   EXPECT_EQ(ReportLines(), (std::vector<int>{142})) << ReportsText();
   EXPECT_EQ(SqlRows("SELECT * FROM \"" + base + "\"").size(), 0u);
@@ -448,7 +451,7 @@ TEST_P(TransferTest, EmptyTablesAreCreatedWithoutRows) {
   list2_.Select(sql);
   RunFoxproToSql();
   RunSqlToFoxpro();
-  ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+  ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
   EXPECT_EQ(SqlRows("SELECT * FROM \"" + fox + "\"").size(), 0u);
   EXPECT_EQ(FoxRows("SELECT * FROM " + sql).size(), 0u);
   EXPECT_EQ(list2_.added, std::vector<std::string>{fox});
@@ -467,8 +470,8 @@ TEST_P(TransferTest, FoxproSideDownReportsEveryStatement) {
   EXPECT_EQ(ReportLines(), (std::vector<int>{124, 212, 258, 258}));
   auto reports = Reports();
   ASSERT_EQ(reports.size(), 4u);
-  EXPECT_EQ(ReportSql(reports[1]), "CREATE TABLE \"" + table +
-                                       "\"(\"id\" M,\"unit_price\" M,\"amount_net\" M);");
+  EXPECT_EQ(ReportSql(reports[1]),
+            "CREATE TABLE \"" + table + "\"(\"id\" M,\"unit_price\" M,\"amount_net\" M);");
   EXPECT_EQ(ReportSql(reports[2]),
             "INSERT INTO \"" + table + "\" VALUES('1', 'O''Hara\r\nline2', '12.5')");
   EXPECT_EQ(ReportSql(reports[3]),
@@ -555,13 +558,13 @@ TEST_P(TransferTest, EndingMidCopyLeavesEveryRowSent) {
   list2_.Select(to_foxpro);
   list1_ = testing::VectorTableList({to_sql});
   list1_.Select(to_sql);
-  ui_.on_do_events = [this] {
+  ui_.OnDoEvents([this] {
     // At the first yield after row 6's progress: rows 0..5 were sent.
     if (progress_.values.size() == 7) std::_Exit(0);
-  };
+  });
   EXPECT_EXIT(RunSqlToFoxpro(), ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT(RunFoxproToSql(), ::testing::ExitedWithCode(0), "");
-  ui_.on_do_events = nullptr;
+  ui_.OnDoEvents(nullptr);
   EXPECT_EQ(FoxRows("SELECT * FROM " + to_foxpro).size(), 6u);
   EXPECT_EQ(SqlRows("SELECT * FROM \"" + to_sql + "\"").size(), 6u);
 }
@@ -585,10 +588,10 @@ TEST_P(TransferTest, EveryFieldTypeOfA1251TableRoundTrips) {
   list1_ = testing::VectorTableList({table});
   list1_.Select(table);
   RunFoxproToSql();
-  ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+  ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
   if (IsPostgres()) {
-    auto created = testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"),
-                                             "CREATE TABLE \"" + table);
+    auto created =
+        testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "CREATE TABLE \"" + table);
     ASSERT_EQ(created.size(), 1u);
     EXPECT_EQ(created[0], "CREATE TABLE \"" + table +
                               "\"(\"c\" TEXT,\"v\" TEXT,\"m\" TEXT,\"n\" TEXT,\"f\" TEXT,"
@@ -601,7 +604,7 @@ TEST_P(TransferTest, EveryFieldTypeOfA1251TableRoundTrips) {
   list2_.Select(table);
   RunSqlToFoxpro();
   ::unsetenv("LC_CTYPE");
-  ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+  ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
   const std::vector<bool> logical = LogicalColumns(original);
   EXPECT_EQ(Normalised(FoxRows("SELECT * FROM [" + table + "]"), logical),
             Normalised(original, logical));
@@ -640,9 +643,9 @@ TEST_P(TransferTest, FixtureTablesRoundTrip) {
     list1_ = testing::VectorTableList({table});
     list1_.Select(table);
     list2_ = testing::VectorTableList();
-    ui_ = testing::RecordingUi();
+    ResetUi();
     RunFoxproToSql();
-    ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+    ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
     fs::create_directories(folder_ / "back");
     fields_.text2 = (folder_ / "back").string();
     list1_ = testing::VectorTableList();  // the back folder's list
@@ -650,7 +653,7 @@ TEST_P(TransferTest, FixtureTablesRoundTrip) {
     ::setenv("LC_CTYPE", source.ctype, 1);
     RunSqlToFoxpro();
     ::unsetenv("LC_CTYPE");
-    ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+    ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
     const std::vector<bool> logical = LogicalColumns(original);
     auto back = Normalised(FoxRows("SELECT * FROM [" + table + "]"), logical);
     auto expected = Normalised(original, logical);
@@ -679,18 +682,18 @@ TEST_P(TransferTest, ContainerTableRoundTrip) {
   list1_ = testing::VectorTableList({"customers", table});
   list1_.Select(table);
   RunFoxproToSql();
-  ASSERT_EQ(ui_.boxes.size(), 0u) << ReportsText();
+  ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
   EXPECT_EQ(list2_.Names(), std::vector<std::string>{table});
   list1_.SetSelected(1, false);
   list2_.Select(table);
-  ui_.answers = {ui::kAnswerYes};
+  ui_.QueueAnswer(ui::kAnswerYes);
   RunSqlToFoxpro();
   if (ReportsText().find("container is not supported yet") != std::string::npos) {
     // The refused DROP leaves the entry, and nothing is added twice.
     EXPECT_EQ(list1_.Names(), (std::vector<std::string>{"customers", table}));
     GTEST_SKIP() << "this build's FoxPro engine cannot write into containers yet";
   }
-  ASSERT_EQ(ui_.boxes.size(), 1u) << ReportsText();
+  ASSERT_EQ(ui_.Messages().size(), 1u) << ReportsText();
   EXPECT_EQ(list1_.Names(), (std::vector<std::string>{"customers", table}));
   const std::vector<bool> logical = LogicalColumns(original);
   auto back = Normalised(FoxRows("SELECT * FROM [" + table + "]"), logical);

@@ -171,8 +171,8 @@ TEST_P(RoundTripTest, FoxproValuesComeBackAsTheyLeft) {
   const int binary_id = id + 1;
   insert({"NULL", "NULL", "NULL", "922337203685477.5807", "2147483647", ".T.", all_bytes, "0h00",
           "1234.5678", "2.5", "'2021-08-31'", "'2021-08-31 23:05:09'", all_bytes, all_bytes});
-  insert({"NULL", "NULL", "NULL", "-922337203685477.5807", "-2147483647", ".F.", "0h00",
-          "0hFF00", "-0.0001", "-1.25E-7", "NULL", "NULL", "0h00", "0h0D0A00"});
+  insert({"NULL", "NULL", "NULL", "-922337203685477.5807", "-2147483647", ".F.", "0h00", "0hFF00",
+          "-0.0001", "-1.25E-7", "NULL", "NULL", "0h00", "0h0D0A00"});
   insert({"NULL", "NULL", "NULL", "0.0001", "0", "NULL", "NULL", "NULL", "0", "0"});
   const std::vector<Row> original = FoxRows("SELECT * FROM [" + table + "]");
   ASSERT_EQ(original.size(), static_cast<std::size_t>(id));
@@ -181,8 +181,8 @@ TEST_P(RoundTripTest, FoxproValuesComeBackAsTheyLeft) {
   ASSERT_EQ(Reports().size(), 0u) << ReportsText();
   // On the SQL side, text is stored exactly and binary values as "0x" text.
   const std::vector<Row> on_sql =
-      SqlRows("SELECT \"v\", \"w\" FROM \"" + table + "\" WHERE \"id\" = 1 OR \"id\" = " +
-              std::to_string(binary_id));
+      SqlRows("SELECT \"v\", \"w\" FROM \"" + table +
+              "\" WHERE \"id\" = 1 OR \"id\" = " + std::to_string(binary_id));
   ASSERT_EQ(on_sql.size(), 2u);
   const Row& text_row = on_sql[0][0] == kNullText ? on_sql[1] : on_sql[0];
   const Row& binary_row = on_sql[0][0] == kNullText ? on_sql[0] : on_sql[1];
@@ -287,7 +287,9 @@ TEST_P(RoundTripTest, NumbersKeepTheirPointUnderADecimalComma) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DataSources, RoundTripTest, ::testing::ValuesIn(kDataSources),
-                         [](const auto& param_info) { return std::string(param_info.param.label); });
+                         [](const auto& param_info) {
+                           return std::string(param_info.param.label);
+                         });
 
 }  // namespace
 }  // namespace transfer

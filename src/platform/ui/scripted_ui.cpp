@@ -58,12 +58,11 @@ int ScriptedUi::MessageBox(QWidget* owner, const std::string& text, int style,
   call.style = style;
   call.title = title;
   Record(call);
-  if (!answers_.empty()) {
-    int answer = answers_.front();
-    answers_.pop_front();
-    return answer;
-  }
-  return (style & 0x0F) == kYesNo ? default_yes_no_ : kAnswerOk;
+  if ((style & 0x0F) != kYesNo) return kAnswerOk;
+  if (answers_.empty()) return default_yes_no_;
+  const int answer = answers_.front();
+  answers_.pop_front();
+  return answer;
 }
 
 std::string ScriptedUi::InputBox(QWidget* owner, const std::string& prompt,

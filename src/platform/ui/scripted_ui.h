@@ -28,10 +28,10 @@ struct UiCall {
 
 class ScriptedUi : public Ui {
  public:
-  // Queued answers. Message boxes without a queued answer give kAnswerOk for
-  // OK-only boxes and the default Yes/No answer (kAnswerNo unless changed)
-  // for Yes/No boxes; text dialogs without a queued answer are cancelled
-  // (empty text).
+  // Queued answers, taken by Yes/No boxes in order; a Yes/No box without a
+  // queued answer gets the default (kAnswerNo unless changed). OK-only boxes
+  // answer kAnswerOk and leave the queue alone. Text dialogs take queued
+  // texts; without one they are cancelled (empty text).
   void QueueAnswer(int answer) { answers_.push_back(answer); }
   void SetDefaultYesNoAnswer(int answer) { default_yes_no_ = answer; }
   void QueueText(std::string text) { texts_.push_back(std::move(text)); }

@@ -133,7 +133,13 @@ std::vector<Row> ReadRows(ado::Connection& connection, const std::string& sql) {
   return rows;
 }
 
+void TransferFixture::ResetUi() {
+  ui_ = ui::ScriptedUi();
+  ui_.SetDefaultYesNoAnswer(ui::kAnswerYes);
+}
+
 void TransferFixture::SetUp() {
+  ResetUi();
   std::setlocale(LC_ALL, "");
   providers_ = RegisterProviders();
   std::string base = Env("TMPDIR").empty() ? "/tmp" : Env("TMPDIR");
@@ -212,7 +218,7 @@ TransferContext TransferFixture::Context() {
   return TransferContext{ui_, nullptr, fields_, list1_, list2_, progress_, pointer_, "Quillomar"};
 }
 
-int TransferFixture::ReportLine(const Box& report) {
+int TransferFixture::ReportLine(const ui::UiCall& report) {
   // The last "at line " before the request line: a driver's own message
   // (MariaDB's "... at line 1") may hold the words too.
   auto at = report.text.rfind("at line ", report.text.find("\r\rPlease"));
@@ -220,7 +226,7 @@ int TransferFixture::ReportLine(const Box& report) {
   return std::atoi(report.text.c_str() + at + 8);
 }
 
-std::string TransferFixture::ReportSql(const Box& report) {
+std::string TransferFixture::ReportSql(const ui::UiCall& report) {
   auto at = report.text.find("\r\rsql: ");
   return at == std::string::npos ? std::string("<none>") : report.text.substr(at + 7);
 }

@@ -13,6 +13,7 @@
 
 #include "ado/connection.h"
 #include "db/connection_fields.h"
+#include "platform/ui/scripted_ui.h"
 #include "transfer/testing/stand_ins.h"
 #include "transfer/transfer.h"
 
@@ -36,8 +37,7 @@ std::string Env(const char* name);
 // Every statement the PostgreSQL server logged (log_statement=all) whose text
 // contains `fragment`, in the order received; continuation lines of
 // multi-line statements are joined with "\n".
-std::vector<std::string> LoggedStatements(const std::string& log_path,
-                                          const std::string& fragment);
+std::vector<std::string> LoggedStatements(const std::string& log_path, const std::string& fragment);
 
 // ASCII letters lower-cased, other bytes kept.
 std::string LowerAscii(std::string text);
@@ -83,15 +83,20 @@ class TransferFixture : public ::testing::Test {
   TransferContext Context();
 
   // The error reports shown so far, and the line number each names.
-  std::vector<Box> Reports() const { return ui_.Reports(); }
-  static int ReportLine(const Box& report);
-  static std::string ReportSql(const Box& report);
+  std::vector<ui::UiCall> Reports() const { return ui_.MessagesTitled("Application Error"); }
+  static int ReportLine(const ui::UiCall& report);
+  static std::string ReportSql(const ui::UiCall& report);
+
+  // Forgets every box and pointer shown and every queued answer: a fresh ui
+  // that answers Yes to an unscripted question, as a user replacing tables
+  // would.
+  void ResetUi();
 
   Providers providers_;
   std::filesystem::path folder_;  // the FoxPro free-table folder
   std::string dsn_;
   std::string dsn_variable_;
-  RecordingUi ui_;
+  ui::ScriptedUi ui_;
   RecordingProgress progress_;
   UiWindowPointer pointer_{ui_, nullptr};
   db::FixedFields fields_;
