@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <stdexcept>
 #include <system_error>
 
@@ -84,7 +85,7 @@ bool FileExists(const std::string& path) {
     std::error_code error;
     [[maybe_unused]] const auto written = fs::last_write_time(fs::path(path), error);
     return !error;
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
     // A path the library cannot even form (allocation failure) is missing.
     return false;
   }

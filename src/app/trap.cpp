@@ -1,5 +1,6 @@
 #include "app/trap.h"
 
+#include <cstdio>
 #include <exception>
 
 #include "ado/error.h"
@@ -114,8 +115,10 @@ void Trap::Report(int line, std::string_view description) {
   ++reports_;
   try {
     ShowErrorReport(ui_, owner_, context_, line, description, sql_source_);
-  } catch (...) {
-    // Showing the report must never take the handler down with it.
+  } catch (const std::exception& e) {
+    // Showing the report must never take the handler down with it; the
+    // failure goes to the standard error stream instead.
+    std::fprintf(stderr, "The error report for line %d could not be shown: %s\n", line, e.what());
   }
 }
 

@@ -1,9 +1,11 @@
 #include "transfer/bulk/pg_loader.h"
 
+#include <exception>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "ado/error.h"
 #include "transfer/bulk/pg_copy.h"
 
 namespace transfer::bulk {
@@ -56,8 +58,9 @@ class PgBulkLoader : public BulkLoader {
   void RollBackQuietly() {
     try {
       connection_->Rollback();
-    } catch (...) {
-      // The connection is gone; nothing of the batch was committed.
+    } catch (const ado::Error&) {
+      // The connection is gone; nothing of the batch was committed. The
+      // failure that ended the batch is the one the caller reports.
     }
   }
 
@@ -67,7 +70,7 @@ class PgBulkLoader : public BulkLoader {
       try {
         const std::optional<PgDataSource> source = ReadPgDataSource(dsn_);
         postgres_ = source && IsPostgresDriver(*source);
-      } catch (...) {
+      } catch (const std::exception&) {
         postgres_ = false;  // the ODBC files cannot be read: INSERTs it is
       }
     }
