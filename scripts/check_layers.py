@@ -75,8 +75,12 @@ def read_targets(path):
                 name = plain_name(value)
                 if name:
                     getattr(current, "links" if kind == "link" else "public").append(name)
-            elif kind == "include" and not value.startswith("$<"):
-                current.includes.append(os.path.realpath(value))
+            elif kind == "include":
+                match = re.fullmatch(r"\$<BUILD_INTERFACE:([^>]+)>", value)
+                if match:
+                    value = match.group(1)
+                if not value.startswith("$<"):
+                    current.includes.append(os.path.realpath(value))
     return targets
 
 
@@ -150,7 +154,8 @@ def main():
     root = os.path.realpath(sys.argv[2]) + os.sep
     build = os.path.dirname(os.path.realpath(sys.argv[1])) + os.sep
     owner = owners(targets, root)
-    all_includes = sorted({d for t in targets.values() for d in t.includes if d.startswith(root)})
+    all_includes = sorted({d for t in targets.values() for d in t.includes
+                           if (d + os.sep).startswith(root)})
 
     # Each file with the targets it is compiled for (a header: its owner).
     checked = {}
@@ -182,7 +187,10 @@ def main():
                     if is_qt(include) and not has_qt:
                         problems.append(f"{relative}: <{include}> but {name} links no Qt")
                     continue
-                header = resolve(include, path, [os.path.join(root, "src")] + search)
+                # The target's own include folders first, then every other
+                # one: a header found only there is one the target lacks.
+                header = resolve(include, path,
+                                 [os.path.join(root, "src")] + search + all_includes)
                 if header is None or header not in owner:
                     continue
                 if owner[header] not in allowed:

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/data_sources.h"
 #include "transfer/testing/transfer_fixture.h"
 #ifdef QUILLOMAR_TEST_HAVE_PG_BULK
 #include "transfer/bulk/pg_loader.h"
@@ -19,9 +20,7 @@ namespace {
 
 using testing::Row;
 
-constexpr char kSqlite[] = "QUILLOMAR_DSN_SQLITE";
-constexpr char kPostgres[] = "QUILLOMAR_DSN_PG";
-constexpr char kMaria[] = "QUILLOMAR_DSN_MARIA";
+using test_support::Db;
 
 using Text = std::optional<std::string>;  // nullopt: NULL
 
@@ -42,12 +41,12 @@ std::string FoxLiteral(const Text& text) {
 }
 
 class BatchTest : public testing::TransferFixture,
-                  public ::testing::WithParamInterface<const char*> {
+                  public ::testing::WithParamInterface<test_support::DataSource> {
  protected:
   void SetUp() override {
     TransferFixture::SetUp();
-    if (!UseDataSource(GetParam())) {
-      GTEST_SKIP() << "needs the ODBC and FoxPro providers and " << GetParam()
+    if (!UseDataSource(GetParam().variable)) {
+      GTEST_SKIP() << "needs the ODBC and FoxPro providers and " << GetParam().variable
                    << " (run ./test.sh, or source scripts/test-env.sh first)";
     }
 #ifdef QUILLOMAR_TEST_HAVE_PG_BULK
@@ -55,8 +54,8 @@ class BatchTest : public testing::TransferFixture,
     options_.bulk = loader_.get();
 #endif
   }
-  bool IsPostgres() const { return dsn_variable_ == kPostgres; }
-  bool IsMaria() const { return dsn_variable_ == kMaria; }
+  bool IsPostgres() const { return GetParam().db == Db::kPostgres; }
+  bool IsMaria() const { return GetParam().db == Db::kMaria; }
 
   // A FoxPro table of `rows` rows whose texts, logicals and binary values
   // run through every case of kTexts.
@@ -141,8 +140,8 @@ TEST_P(BatchTest, SameRowsAndReportsAsRowsMode) {
   EXPECT_EQ(notices_, "");
 #ifdef QUILLOMAR_TEST_HAVE_PG_BULK
   if (IsPostgres()) {
-    const auto copies =
-        testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "COPY \"" + table + "\"");
+    const auto copies = testing::LoggedStatements(test_support::EnvOrEmpty("QUILLOMAR_PG_LOG"),
+                                                  "COPY \"" + table + "\"");
     EXPECT_EQ(copies.size(), 6u) << "every batch went through COPY";
   }
 #endif
@@ -229,13 +228,8 @@ TEST_P(BatchTest, FlushingTheOpenBatchKeepsTheWholeRowsBuilt) {
             std::vector<Row>{Row{"6"}});
 }
 
-INSTANTIATE_TEST_SUITE_P(DataSources, BatchTest, ::testing::Values(kSqlite, kPostgres, kMaria),
-                         [](const auto& param_info) {
-                           const std::string param = param_info.param;
-                           return std::string(param == kSqlite     ? "Sqlite"
-                                              : param == kPostgres ? "Postgres"
-                                                                   : "Maria");
-                         });
+INSTANTIATE_TEST_SUITE_P(DataSources, BatchTest, ::testing::ValuesIn(test_support::kServers),
+                         test_support::DataSourceName);
 
 }  // namespace
 }  // namespace transfer

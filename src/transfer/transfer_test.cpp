@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/data_sources.h"
 #include "transfer/testing/transfer_fixture.h"
 
 namespace transfer {
@@ -25,13 +26,11 @@ using testing::LogicalColumns;
 using testing::Normalised;
 using testing::Row;
 
-constexpr char kSqlite[] = "QUILLOMAR_DSN_SQLITE";
-constexpr char kPostgres[] = "QUILLOMAR_DSN_PG";
-constexpr char kMaria[] = "QUILLOMAR_DSN_MARIA";  // as a user writes it: no InitStmt
+using test_support::Db;
 
-// Runs each case on the SQLite and on the PostgreSQL data source.
+// Runs each case on each server of the test environment.
 class TransferTest : public testing::TransferFixture,
-                     public ::testing::WithParamInterface<const char*> {
+                     public ::testing::WithParamInterface<test_support::DataSource> {
  protected:
   void SetUp() override {
     TransferFixture::SetUp();
@@ -39,12 +38,12 @@ class TransferTest : public testing::TransferFixture,
     const bool need_foxpro =
         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())
             .find("FoxproSideDown") == std::string::npos;
-    if (!UseDataSource(GetParam(), need_foxpro)) {
-      GTEST_SKIP() << "needs the ODBC and FoxPro providers and " << GetParam()
+    if (!UseDataSource(GetParam().variable, need_foxpro)) {
+      GTEST_SKIP() << "needs the ODBC and FoxPro providers and " << GetParam().variable
                    << " (run ./test.sh, or source scripts/test-env.sh first)";
     }
   }
-  bool IsPostgres() const { return dsn_variable_ == kPostgres; }
+  bool IsPostgres() const { return GetParam().db == Db::kPostgres; }
 
   // A FoxPro table `name` with an integer, a character, a logical, a numeric
   // and a memo field, holding `rows` rows.
@@ -121,14 +120,14 @@ TEST_P(TransferTest, FoxproToSqlCopiesEveryRow) {
   EXPECT_EQ(progress_.texts, std::vector<std::string>{"Progress Bar"});
   EXPECT_EQ(ui_.PointerShapes(), (std::vector<int>{ui::kBusyPointer, 0, 0}));
   if (IsPostgres()) {
-    auto created =
-        testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "CREATE TABLE \"" + table);
+    auto created = testing::LoggedStatements(test_support::EnvOrEmpty("QUILLOMAR_PG_LOG"),
+                                             "CREATE TABLE \"" + table);
     ASSERT_EQ(created.size(), 1u);
     EXPECT_EQ(created[0], "CREATE TABLE \"" + table +
                               "\"(\"id\" NUMERIC,\"name\" TEXT,\"paid\" BIT,\"total\" TEXT,"
                               "\"note\" TEXT)");
-    auto inserts =
-        testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "INSERT INTO \"" + table);
+    auto inserts = testing::LoggedStatements(test_support::EnvOrEmpty("QUILLOMAR_PG_LOG"),
+                                             "INSERT INTO \"" + table);
     ASSERT_EQ(inserts.size(), 3u);
     EXPECT_EQ(inserts[0].substr(0, inserts[0].find(", '")),
               "INSERT INTO \"" + table + "\" VALUES(1");
@@ -147,7 +146,7 @@ TEST_P(TransferTest, OrdersExampleReachesTheServerExactly) {
   list1_.Select(table);
   RunFoxproToSql();
   ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
-  const std::string log = testing::Env("QUILLOMAR_PG_LOG");
+  const std::string log = test_support::EnvOrEmpty("QUILLOMAR_PG_LOG");
   EXPECT_EQ(testing::LoggedStatements(log, "\"" + table + "\""),
             (std::vector<std::string>{
                 "CREATE TABLE \"" + table +
@@ -169,7 +168,8 @@ TEST_P(TransferTest, QuoteCharactersInNamesAreEscaped) {
   ui_.QueueAnswer(ui::kAnswerYes);
   RunSqlToFoxpro();
   const std::string escaped = "\"q\"\"t]x " + table.substr(6) + "\"";
-  EXPECT_EQ(testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "SELECT * FROM " + escaped),
+  EXPECT_EQ(testing::LoggedStatements(test_support::EnvOrEmpty("QUILLOMAR_PG_LOG"),
+                                      "SELECT * FROM " + escaped),
             std::vector<std::string>{"SELECT * FROM " + escaped});
   // The FoxPro side gets the bracketed DROP with "]]"; the table is not
   // there, so the entry stays and the table is skipped.
@@ -183,7 +183,8 @@ TEST_P(TransferTest, QuoteCharactersInNamesAreEscaped) {
   ResetUi();
   ui_.QueueAnswer(ui::kAnswerYes);
   RunFoxproToSql();
-  EXPECT_EQ(testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "DROP TABLE " + escaped),
+  EXPECT_EQ(testing::LoggedStatements(test_support::EnvOrEmpty("QUILLOMAR_PG_LOG"),
+                                      "DROP TABLE " + escaped),
             std::vector<std::string>{"DROP TABLE " + escaped});
 }
 
@@ -259,7 +260,7 @@ TEST_P(TransferTest, TwoTablesLowerOneFirst) {
   EXPECT_EQ(list1_.added, (std::vector<std::string>{b, a}));
   EXPECT_EQ(FoxRows("SELECT * FROM " + b).size(), 2u);
   if (IsPostgres()) {
-    const std::string log = testing::Env("QUILLOMAR_PG_LOG");
+    const std::string log = test_support::EnvOrEmpty("QUILLOMAR_PG_LOG");
     auto creates = testing::LoggedStatements(log, "CREATE TABLE \"two_");
     auto selects = testing::LoggedStatements(log, "SELECT * FROM \"two_");
     ASSERT_GE(creates.size(), 2u);
@@ -499,7 +500,7 @@ TEST_P(TransferTest, FoxproSideDownWhenSendingToSql) {
 class SqlSideDownTest : public testing::TransferFixture {};
 
 TEST_F(SqlSideDownTest, ReportsEveryStatementAndLeavesTheListAlone) {
-  if (!UseDataSource("QUILLOMAR_DSN_PG_DOWN")) {
+  if (!UseDataSource(test_support::kPostgresDown)) {
     GTEST_SKIP() << "needs the providers and QUILLOMAR_DSN_PG_DOWN (run ./test.sh)";
   }
   const std::string table = UniqueName("sdown");
@@ -528,7 +529,7 @@ TEST_F(SqlSideDownTest, ReportsEveryStatementAndLeavesTheListAlone) {
 }
 
 TEST_F(SqlSideDownTest, SendingToFoxproCreatesNothing) {
-  if (!UseDataSource("QUILLOMAR_DSN_PG_DOWN")) {
+  if (!UseDataSource(test_support::kPostgresDown)) {
     GTEST_SKIP() << "needs the providers and QUILLOMAR_DSN_PG_DOWN (run ./test.sh)";
   }
   list2_ = testing::VectorTableList({"gone"});
@@ -590,8 +591,8 @@ TEST_P(TransferTest, EveryFieldTypeOfA1251TableRoundTrips) {
   RunFoxproToSql();
   ASSERT_EQ(ui_.Messages().size(), 0u) << ReportsText();
   if (IsPostgres()) {
-    auto created =
-        testing::LoggedStatements(testing::Env("QUILLOMAR_PG_LOG"), "CREATE TABLE \"" + table);
+    auto created = testing::LoggedStatements(test_support::EnvOrEmpty("QUILLOMAR_PG_LOG"),
+                                             "CREATE TABLE \"" + table);
     ASSERT_EQ(created.size(), 1u);
     EXPECT_EQ(created[0], "CREATE TABLE \"" + table +
                               "\"(\"c\" TEXT,\"v\" TEXT,\"m\" TEXT,\"n\" TEXT,\"f\" TEXT,"
@@ -703,13 +704,8 @@ TEST_P(TransferTest, ContainerTableRoundTrip) {
   EXPECT_EQ(back, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(DataSources, TransferTest, ::testing::Values(kSqlite, kPostgres, kMaria),
-                         [](const auto& param_info) {
-                           const std::string param = param_info.param;
-                           return std::string(param == kSqlite     ? "Sqlite"
-                                              : param == kPostgres ? "Postgres"
-                                                                   : "Maria");
-                         });
+INSTANTIATE_TEST_SUITE_P(DataSources, TransferTest, ::testing::ValuesIn(test_support::kServers),
+                         test_support::DataSourceName);
 
 }  // namespace
 }  // namespace transfer

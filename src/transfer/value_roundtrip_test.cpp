@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ado/value.h"
+#include "tests/support/data_sources.h"
 #include "transfer/testing/transfer_fixture.h"
 
 namespace transfer {
@@ -25,23 +26,13 @@ namespace fs = std::filesystem;
 using testing::kNullText;
 using testing::Row;
 
-enum class Db { kSqlite, kPostgres, kMaria };
+using test_support::DataSource;
+using test_support::Db;
 
-struct DataSource {
-  const char* variable;
-  const char* label;
-  Db db;
-};
-
-void PrintTo(const DataSource& source, std::ostream* out) { *out << source.label; }
-
-const DataSource kDataSources[] = {
-    {"QUILLOMAR_DSN_SQLITE", "Sqlite", Db::kSqlite},
-    {"QUILLOMAR_DSN_PG", "Postgres", Db::kPostgres},
-    {"QUILLOMAR_DSN_MARIA", "MariaDefault", Db::kMaria},
-    {"QUILLOMAR_DSN_MARIA_ANSI", "MariaAnsiQuotes", Db::kMaria},
-    {"QUILLOMAR_DSN_MARIA_NOBS", "MariaNoBackslashEscapes", Db::kMaria},
-};
+// Every server, and MariaDB in each of its quoting modes.
+const DataSource kDataSources[] = {test_support::kServers[0], test_support::kServers[1],
+                                   test_support::kServers[2], test_support::kMariaModes[0],
+                                   test_support::kMariaModes[1]};
 
 // Texts that a database reading backslash escapes, or a careless quoting,
 // would change.
@@ -256,7 +247,7 @@ TEST_P(RoundTripTest, SqlBinaryColumnsArriveByteForByte) {
 // Under a German locale (decimal comma) numbers keep their "." both ways:
 // REAL, DOUBLE and NUMERIC columns into memos, FoxPro numbers into SQL.
 TEST_P(RoundTripTest, NumbersKeepTheirPointUnderADecimalComma) {
-  const std::string locales = testing::Env("QUILLOMAR_LOCPATH");
+  const std::string locales = test_support::EnvOrEmpty("QUILLOMAR_LOCPATH");
   if (locales.empty()) GTEST_SKIP() << "QUILLOMAR_LOCPATH is not set (run ./test.sh)";
   ::setenv("LOCPATH", locales.c_str(), 1);
   ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
@@ -287,9 +278,7 @@ TEST_P(RoundTripTest, NumbersKeepTheirPointUnderADecimalComma) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DataSources, RoundTripTest, ::testing::ValuesIn(kDataSources),
-                         [](const auto& param_info) {
-                           return std::string(param_info.param.label);
-                         });
+                         test_support::DataSourceName);
 
 }  // namespace
 }  // namespace transfer

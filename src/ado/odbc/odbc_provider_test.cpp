@@ -15,27 +15,13 @@
 
 #include "ado/connection.h"
 #include "ado/odbc/odbc_provider.h"
-#include "ado/odbc/odbc_test_support.h"
+#include "tests/support/data_sources.h"
 
 namespace ado::odbc {
 namespace {
 
-enum class Db { kSqlite, kPostgres, kMaria };
-
-struct Target {
-  const char* label;
-  const char* variable;
-  Db db;
-};
-
-// Test names show the database, not the parameter's bytes.
-void PrintTo(const Target& target, std::ostream* os) { *os << target.label; }
-
-const Target kTargets[] = {
-    {"Sqlite", "QUILLOMAR_DSN_SQLITE", Db::kSqlite},
-    {"Postgres", "QUILLOMAR_DSN_PG", Db::kPostgres},
-    {"Maria", "QUILLOMAR_DSN_MARIA", Db::kMaria},
-};
+using test_support::DataSource;
+using test_support::Db;
 
 // A value as "kind:text", so that a mismatch prints readably.
 std::string Show(const Value& v) {
@@ -66,7 +52,7 @@ std::string FailureOf(Action action) {
   return std::string();
 }
 
-class OdbcProvider : public ::testing::TestWithParam<Target> {
+class OdbcProvider : public ::testing::TestWithParam<DataSource> {
  protected:
   void SetUp() override {
     RegisterOdbcProvider();
@@ -295,7 +281,7 @@ TEST_P(OdbcProvider, PostgresResultsArriveInPiecesAndWhole) {
     ASSERT_EQ(rows.size(), 2500u);
     EXPECT_EQ(Show(rows.back()[0]), "int:2500");
   }
-  std::string log = testing::ReadWholeFile(testing::EnvOrEmpty("QUILLOMAR_PG_LOG"));
+  std::string log = test_support::ReadWholeFile(test_support::EnvOrEmpty("QUILLOMAR_PG_LOG"));
   if (log.empty()) GTEST_SKIP() << "QUILLOMAR_PG_LOG names no readable server log";
   EXPECT_NE(log.find("cursor with hold for SELECT \"n\" FROM \"" + table + "\""),
             std::string::npos)
@@ -416,7 +402,7 @@ TEST_P(OdbcProvider, ExecutePassesTheStatementUnchanged) {
     logged.erase(logged.find_last_not_of(' ') + 1);
   }
   if (log_variable != nullptr) {
-    std::string log = testing::ReadWholeFile(testing::EnvOrEmpty(log_variable));
+    std::string log = test_support::ReadWholeFile(test_support::EnvOrEmpty(log_variable));
     if (log.empty()) GTEST_SKIP() << log_variable << " names no readable server log";
     EXPECT_NE(log.find(logged), std::string::npos) << "the server log lacks the statement";
   }
@@ -560,10 +546,8 @@ TEST_P(OdbcProvider, ServerSideRecordSetOutlivesItsConnection) {
   EXPECT_EQ(sum, 6);
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, OdbcProvider, ::testing::ValuesIn(kTargets),
-                         [](const ::testing::TestParamInfo<Target>& param_info) {
-                           return std::string(param_info.param.label);
-                         });
+INSTANTIATE_TEST_SUITE_P(Databases, OdbcProvider, ::testing::ValuesIn(test_support::kServers),
+                         test_support::DataSourceName);
 
 // Names that open nothing: each gives a clear failure, never a crash, and
 // never a connection to some other database.
@@ -613,8 +597,8 @@ TEST(OdbcConnect, DataSourceAddedDuringTheRunOpensItsOwnDatabase) {
   QUILLOMAR_DATA_SOURCE_OR_SKIP(shared, "QUILLOMAR_DSN_SQLITE");
   OpenByName(shared)->Execute("CREATE TABLE IF NOT EXISTS \"q_shared\"(\"k\" INTEGER)");
   const std::string name = "QuillomarOwn" + std::to_string(::getpid());
-  const std::string database = testing::EnvOrEmpty("QUILLOMAR_TEST_DIR") + "/" + name + ".db";
-  ASSERT_TRUE(testing::AddSqliteDataSource(name, database));
+  const std::string database = test_support::EnvOrEmpty("QUILLOMAR_TEST_DIR") + "/" + name + ".db";
+  ASSERT_TRUE(test_support::AddSqliteDataSource(name, database));
   auto own = OpenByName(name);
   auto rs = own->OpenSchema(20);
   EXPECT_TRUE(rs->IsEOF()) << "a new database lists no tables";

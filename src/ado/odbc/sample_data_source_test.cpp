@@ -11,7 +11,7 @@
 
 #include "ado/connection.h"
 #include "ado/odbc/odbc_provider.h"
-#include "ado/odbc/odbc_test_support.h"
+#include "tests/support/data_sources.h"
 
 namespace ado::odbc {
 namespace {
@@ -32,7 +32,7 @@ class SampleDataSource : public ::testing::Test {
   }
 
   void WriteIni(const std::string& text) { std::ofstream(ini_, std::ios::binary) << text; }
-  std::string ReadIni() const { return testing::ReadWholeFile(ini_.string()); }
+  std::string ReadIni() const { return test_support::ReadWholeFile(ini_.string()); }
 
   // Runs the script with this test's home folder and ODBC file; its exit code.
   int Register() const {

@@ -31,11 +31,6 @@ Providers RegisterProviders() {
   return providers;
 }
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
-
 namespace {
 
 // PostgreSQL's driver reads results in pieces: the server receives a query
@@ -142,7 +137,8 @@ void TransferFixture::SetUp() {
   ResetUi();
   std::setlocale(LC_ALL, "");
   providers_ = RegisterProviders();
-  std::string base = Env("TMPDIR").empty() ? "/tmp" : Env("TMPDIR");
+  std::string base = test_support::EnvOrEmpty("TMPDIR");
+  if (base.empty()) base = "/tmp";
   std::string pattern = base + "/quillomar-transfer.XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
@@ -161,7 +157,7 @@ void TransferFixture::TearDown() {
 
 bool TransferFixture::UseDataSource(const char* dsn_variable, bool need_foxpro) {
   if (!providers_.odbc || (need_foxpro && !providers_.foxpro)) return false;
-  dsn_ = Env(dsn_variable);
+  dsn_ = test_support::EnvOrEmpty(dsn_variable);
   dsn_variable_ = dsn_variable;
   if (dsn_.empty()) return false;
   fields_.text3 = dsn_;

@@ -14,6 +14,7 @@
 #include "ado/connection.h"
 #include "db/connection_fields.h"
 #include "platform/ui/scripted_ui.h"
+#include "tests/support/data_sources.h"
 #include "transfer/testing/stand_ins.h"
 #include "transfer/transfer.h"
 
@@ -30,9 +31,6 @@ struct Providers {
   bool foxpro = false;
 };
 Providers RegisterProviders();
-
-// The environment variable's value, or "".
-std::string Env(const char* name);
 
 // Every statement the PostgreSQL server logged (log_statement=all) whose text
 // contains `fragment`, in the order received; continuation lines of
