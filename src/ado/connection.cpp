@@ -7,16 +7,10 @@
 
 #include "ado/connection_string.h"
 #include "ado/row_codec.h"
+#include "text/ascii.h"
 
 namespace ado {
 namespace {
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
-}
 
 std::map<std::string, ProviderFactory>& Registry() {
   static std::map<std::string, ProviderFactory> registry;
@@ -26,11 +20,11 @@ std::map<std::string, ProviderFactory>& Registry() {
 }  // namespace
 
 void RegisterProvider(const std::string& name, ProviderFactory factory) {
-  Registry()[Lower(name)] = std::move(factory);
+  Registry()[ascii::LowerCase(name)] = std::move(factory);
 }
 
 const ProviderFactory* FindProvider(std::string_view name) {
-  auto it = Registry().find(Lower(name));
+  auto it = Registry().find(ascii::LowerCase(name));
   return it == Registry().end() ? nullptr : &it->second;
 }
 
@@ -226,9 +220,9 @@ Field Recordset::Fields(int index) const {
 }
 
 Field Recordset::Fields(std::string_view name) const {
-  std::string wanted = Lower(name);
+  std::string wanted = ascii::LowerCase(name);
   for (int i = 0; i < FieldCount(); ++i) {
-    if (Lower(fields_[static_cast<std::size_t>(i)].name) == wanted) return Fields(i);
+    if (ascii::LowerCase(fields_[static_cast<std::size_t>(i)].name) == wanted) return Fields(i);
   }
   return Fields(-1);
 }

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "text/ascii.h"
+
 namespace ado {
 namespace {
 
@@ -9,17 +11,6 @@ std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
-}
-
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
 }
 
 }  // namespace
@@ -33,7 +24,7 @@ std::optional<std::string> FindConnectionKey(std::string_view connection_string,
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     std::size_t eq = part.find('=');
     if (eq == std::string_view::npos) continue;
-    if (SameKey(TrimBlanks(part.substr(0, eq)), key)) return std::string(part.substr(eq + 1));
+    if (ascii::EqualsIgnoringCase(TrimBlanks(part.substr(0, eq)), key)) return std::string(part.substr(eq + 1));
   }
   return std::nullopt;
 }

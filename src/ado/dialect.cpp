@@ -1,5 +1,7 @@
 #include "ado/dialect.h"
 
+#include "text/ascii.h"
+
 namespace ado {
 namespace {
 
@@ -23,24 +25,15 @@ std::string DoubleQuotedName(std::string_view name) {
   return quoted;
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
 Dialect::Family Dialect::FamilyOfDbmsName(std::string_view dbms_name) {
-  if (StartsWithNoCase(dbms_name, "mariadb") || StartsWithNoCase(dbms_name, "mysql")) {
+  if (ascii::StartsWithIgnoringCase(dbms_name, "mariadb") || ascii::StartsWithIgnoringCase(dbms_name, "mysql")) {
     return Family::kMariaDb;
   }
-  if (StartsWithNoCase(dbms_name, "sql anywhere") ||
-      StartsWithNoCase(dbms_name, "adaptive server anywhere")) {
+  if (ascii::StartsWithIgnoringCase(dbms_name, "sql anywhere") ||
+      ascii::StartsWithIgnoringCase(dbms_name, "adaptive server anywhere")) {
     return Family::kSqlAnywhere;
   }
   return Family::kStandard;

@@ -1,5 +1,7 @@
 #include "transfer/list_helpers.h"
 
+#include "text/utf8.h"
+
 namespace transfer {
 namespace {
 
@@ -30,21 +32,6 @@ char32_t LowerCodePoint(char32_t c) {
   return c;
 }
 
-void AppendUtf8(char32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    // Only two-byte code points are ever changed; wider ones are copied as
-    // bytes by the caller.
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 }  // namespace
 
 std::string LowerCase(std::string_view text) {
@@ -64,7 +51,7 @@ std::string LowerCase(std::string_view text) {
       auto trail = static_cast<unsigned char>(text[i + 1]);
       if ((trail & 0xC0) == 0x80) {
         char32_t c = (static_cast<char32_t>(lead & 0x1F) << 6) | (trail & 0x3F);
-        AppendUtf8(LowerCodePoint(c), &out);
+        utf8::Append(LowerCodePoint(c), &out);
         i += 2;
         continue;
       }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/support/data_sources.h"
+#include "text/ascii.h"
 #include "transfer/testing/transfer_fixture.h"
 
 namespace transfer {
@@ -379,7 +380,7 @@ void DamageMemoPointer(const fs::path& dbf, const std::string& field, int record
     file.seekg(at);
     file.read(descriptor, 32);
     if (descriptor[0] == '\r') break;
-    if (testing::LowerAscii(std::string(descriptor, strnlen(descriptor, 11))) != field) continue;
+    if (ascii::LowerCase(std::string(descriptor, strnlen(descriptor, 11))) != field) continue;
     const int offset = static_cast<unsigned char>(descriptor[12]) |
                        static_cast<unsigned char>(descriptor[13]) << 8;
     file.seekp(header_length + (record - 1) * record_length + offset);
@@ -408,7 +409,7 @@ TEST_P(TransferTest, ADamagedValueArrivesAsNullAfterOneReport) {
   const std::string report = Reports()[0].text;
   EXPECT_NE(report.find(table), std::string::npos) << report;
   EXPECT_NE(report.find("50"), std::string::npos) << report;
-  EXPECT_NE(testing::LowerAscii(report).find("note"), std::string::npos) << report;
+  EXPECT_NE(ascii::LowerCase(report).find("note"), std::string::npos) << report;
   std::vector<Row> rows = SqlRows("SELECT \"id\", \"note\" FROM \"" + table + "\"");
   ASSERT_EQ(rows.size(), 100u);
   int nulls = 0;
@@ -636,7 +637,7 @@ TEST_P(TransferTest, FixtureTablesRoundTrip) {
     SCOPED_TRACE(source.table);
     const std::string table = UniqueName(std::string("rt_") + source.table);
     for (const auto& entry : fs::directory_iterator(fixtures / source.folder)) {
-      if (testing::LowerAscii(entry.path().stem().string()) != source.table) continue;
+      if (ascii::LowerCase(entry.path().stem().string()) != source.table) continue;
       fs::copy_file(entry.path(), folder_ / (table + entry.path().extension().string()));
     }
     fields_.text2 = folder_.string();

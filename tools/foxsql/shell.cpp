@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "foxpro/sql/database.h"
+#include "text/ascii.h"
 
 namespace foxsql {
 namespace {
@@ -38,11 +39,6 @@ constexpr char kHelp[] =
     "\n"
     "Exit status: 0 success, 1 a statement failed or the data read was damaged\n"
     "(messages on standard error), 2 bad usage.\n";
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::string Hex(const std::string& bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -154,7 +150,7 @@ fx::Status RunTables(fx::sql::Database* db, std::ostream& out) {
   std::vector<fx::CatalogEntry> entries;
   FOXPRO_RETURN_IF_ERROR(db->catalog().List(&entries));
   std::stable_sort(entries.begin(), entries.end(),
-                   [](const auto& a, const auto& b) { return Lower(a.name) < Lower(b.name); });
+                   [](const auto& a, const auto& b) { return ascii::LowerCase(a.name) < ascii::LowerCase(b.name); });
   PrintRow({"table_type", "table_name"}, out);
   for (const auto& entry : entries) {
     PrintRow({entry.kind == fx::CatalogEntry::Kind::kView ? "VIEW" : "TABLE", CsvField(entry.name)},

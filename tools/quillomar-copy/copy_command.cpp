@@ -13,6 +13,7 @@
 #include "db/catalog.h"
 #include "db/connection_fields.h"
 #include "name_list.h"
+#include "text/ascii.h"
 #include "transfer/transfer.h"
 #ifdef QUILLOMAR_HAVE_PG_BULK
 #include "transfer/bulk/pg_loader.h"
@@ -68,9 +69,9 @@ std::string MatchName(const std::vector<std::string>& names, const std::string& 
   for (const std::string& name : names) {
     if (name == wanted) return name;
   }
-  const std::string key = FoldCase(wanted);
+  const std::string key = ascii::LowerCase(wanted);
   for (const std::string& name : names) {
-    if (FoldCase(name) == key) return name;
+    if (ascii::LowerCase(name) == key) return name;
   }
   return std::string();
 }

@@ -3,21 +3,15 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "text/ascii.h"
+
 namespace copytool {
 
-std::string FoldCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 void NameList::AddItem(const std::string& name) {
-  const std::string key = FoldCase(name);
+  const std::string key = ascii::LowerCase(name);
   auto place =
       std::upper_bound(entries_.begin(), entries_.end(), key,
-                       [](const std::string& k, const Entry& e) { return k < FoldCase(e.name); });
+                       [](const std::string& k, const Entry& e) { return k < ascii::LowerCase(e.name); });
   const auto position = place - entries_.begin();
   entries_.insert(place, Entry{name, false});
   if (current_ >= position) ++current_;
@@ -42,9 +36,9 @@ int NameList::Find(std::string_view name) const {
   for (int i = 0; i < ListCount(); ++i) {
     if (entries_[static_cast<std::size_t>(i)].name == name) return i;
   }
-  const std::string key = FoldCase(name);
+  const std::string key = ascii::LowerCase(name);
   for (int i = 0; i < ListCount(); ++i) {
-    if (FoldCase(entries_[static_cast<std::size_t>(i)].name) == key) return i;
+    if (ascii::LowerCase(entries_[static_cast<std::size_t>(i)].name) == key) return i;
   }
   return -1;
 }

@@ -41,9 +41,6 @@ class NameList : public db::TableList {
   int current_ = -1;
 };
 
-// `text` with ASCII letters lower-cased.
-std::string FoldCase(std::string_view text);
-
 }  // namespace copytool
 
 #endif  // QUILLOMAR_TOOLS_QUILLOMAR_COPY_NAME_LIST_H_

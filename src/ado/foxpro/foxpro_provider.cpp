@@ -6,17 +6,12 @@
 #include "ado/error.h"
 #include "foxpro/codepage/codepage.h"
 #include "foxpro/sql/database.h"
+#include "text/ascii.h"
 
 namespace ado::foxpro {
 namespace {
 
 namespace fx = ::foxpro;
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 [[noreturn]] void Throw(const fx::Status& status) { throw Error(status.message()); }
 
@@ -184,7 +179,7 @@ class FoxproSession : public Session {
     fx::Status status = db_->catalog().List(&entries);
     if (!status.ok()) Throw(status);
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto& a, const auto& b) { return Lower(a.name) < Lower(b.name); });
+                     [](const auto& a, const auto& b) { return ascii::LowerCase(a.name) < ascii::LowerCase(b.name); });
     std::vector<FieldInfo> fields = {
         {"TABLE_CATALOG", 130}, {"TABLE_SCHEMA", 130}, {"TABLE_NAME", 130}, {"TABLE_TYPE", 130}};
     std::vector<std::vector<Value>> rows;
@@ -216,7 +211,7 @@ std::size_t FindKey(const std::string& lower_text, const std::string& key, std::
 
 FoxproSource ParseFoxproConnectionString(std::string_view connection_string) {
   std::string text(connection_string);
-  std::string lower = Lower(text);
+  std::string lower = ascii::LowerCase(text);
   FoxproSource source;
   std::size_t collating = std::string::npos;
   for (std::size_t pos = FindKey(lower, "collating sequence", 0); pos != std::string::npos;
@@ -245,7 +240,7 @@ FoxproSource ParseFoxproConnectionString(std::string_view connection_string) {
     std::size_t start = collating + std::string("collating sequence=").size();
     std::size_t end = text.find(';', start);
     std::string name =
-        Lower(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        ascii::LowerCase(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
     while (!name.empty() && name.back() == ' ') name.pop_back();
     while (!name.empty() && name.front() == ' ') name.erase(name.begin());
     if (std::find(std::begin(kCollations), std::end(kCollations), name) == std::end(kCollations)) {

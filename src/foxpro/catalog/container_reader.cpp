@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "foxpro/dbf/table_internal.h"
+#include "text/ascii.h"
 
 namespace foxpro {
 #ifndef QUILLOMAR_HAVE_DBC_CATALOG
@@ -72,9 +73,9 @@ class ContainerReader : public Catalog {
 
   Result<TableLocation> Locate(const std::string& name) override {
     FOXPRO_RETURN_IF_ERROR(CheckTableName(name));
-    std::string wanted = AsciiLower(name);
+    std::string wanted = ascii::LowerCase(name);
     for (const ObjectRow& row : rows_) {
-      if (row.type != "Table" || AsciiLower(row.name) != wanted) continue;
+      if (row.type != "Table" || ascii::LowerCase(row.name) != wanted) continue;
       TableLocation location;
       location.name = row.name;
       std::string relative = FindProperty(row.properties, kPathProperty);
@@ -82,7 +83,7 @@ class ContainerReader : public Catalog {
       location.path = Resolve(relative);
       for (const ObjectRow& field : rows_) {
         if (field.type == "Field" && field.parent == row.id) {
-          location.long_field_names.push_back(AsciiLower(field.name));
+          location.long_field_names.push_back(ascii::LowerCase(field.name));
         }
       }
       return location;

@@ -6,12 +6,13 @@
 #include "foxpro/codepage/codepage.h"
 #include "foxpro/dbf/dbf_format.h"
 #include "foxpro/dbf/table_internal.h"
+#include "text/ascii.h"
 
 namespace foxpro {
 namespace {
 
 bool HasExtension(const std::string& name, const char* lower_ext) {
-  std::string lower = AsciiLower(name);
+  std::string lower = ascii::LowerCase(name);
   std::size_t n = std::char_traits<char>::length(lower_ext);
   return lower.size() > n && lower.compare(lower.size() - n, n, lower_ext) == 0;
 }
@@ -94,9 +95,9 @@ class FolderCatalog : public Catalog {
     // Companion files in any letter case: memo, index, and dBase memo.
     std::vector<DirectoryEntry> files;
     FOXPRO_RETURN_IF_ERROR(fs_->List(folder_, &files));
-    std::string base = AsciiLower(location->name);
+    std::string base = ascii::LowerCase(location->name);
     for (const DirectoryEntry& file : files) {
-      std::string lower = AsciiLower(file.name);
+      std::string lower = ascii::LowerCase(file.name);
       for (const char* ext : {".fpt", ".cdx", ".dbt"}) {
         if (!file.is_directory && lower == base + ext) {
           FOXPRO_RETURN_IF_ERROR(fs_->Remove(PathOf(file.name)));

@@ -6,6 +6,7 @@
 
 #include "foxpro/cdx/byte_order.h"
 #include "foxpro/cdx/cdx_format.h"
+#include "text/ascii.h"
 
 namespace foxpro::cdx {
 namespace {
@@ -13,16 +14,6 @@ namespace {
 // Deeper trees than this cannot come from a real index (a 240-byte key and
 // 2^32 records need fewer than 10 levels); deeper means a pointer cycle.
 constexpr int kMaxDepth = 32;
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
-}
 
 std::string TrimRight(std::string_view s, char c) {
   std::size_t end = s.size();
@@ -126,7 +117,7 @@ Status IndexReader::Open(std::unique_ptr<File> file, std::string name,
 
 const TagInfo* IndexReader::FindTag(std::string_view name) const {
   for (const TagInfo& tag : tags_) {
-    if (EqualsIgnoreCase(tag.name, name)) return &tag;
+    if (ascii::EqualsIgnoringCase(tag.name, name)) return &tag;
   }
   return nullptr;
 }

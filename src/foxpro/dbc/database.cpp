@@ -9,16 +9,10 @@
 #include "foxpro/dbc/dcx.h"
 #include "foxpro/dbc/property_blob.h"
 #include "foxpro/dbf/table.h"
+#include "text/ascii.h"
 
 namespace foxpro::dbc {
 namespace {
-
-std::string AsciiLower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
 
 std::string JoinPath(const std::string& folder, const std::string& file) {
   if (folder.empty()) return file;
@@ -243,7 +237,7 @@ Status Database::CreateTable(const std::string& name, const std::vector<NewField
   if (FindObject(table_name) != nullptr) {
     return Status::AlreadyExists("Table '" + name + "' already exists in the database.");
   }
-  std::string file = AsciiLower(name) + ".dbf";
+  std::string file = ascii::LowerCase(name) + ".dbf";
   if (!FindInFolder(fs_, folder_, file).empty()) {
     return Status::AlreadyExists("File '" + file + "' already exists.");
   }
@@ -255,7 +249,7 @@ Status Database::CreateTable(const std::string& name, const std::vector<NewField
     layout.fields.back().name = short_names[i];
   }
   layout.codepage_mark = codepage_mark;
-  layout.backlink = AsciiLower(container_->file_name());
+  layout.backlink = ascii::LowerCase(container_->file_name());
   std::string dbf_path = JoinPath(folder_, file);
   {
     Result<std::unique_ptr<Table>> table = Table::Create(fs_, dbf_path, layout);

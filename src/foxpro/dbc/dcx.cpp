@@ -9,6 +9,7 @@
 #include "foxpro/cdx/index_reader.h"
 #include "foxpro/codepage/codepage.h"
 #include "foxpro/dbc/dbc_format.h"
+#include "text/utf8.h"
 
 namespace foxpro::dbc {
 namespace {
@@ -72,16 +73,7 @@ char32_t SingleCodePoint(const std::string& utf8) {
 
 std::string Utf8Of(char32_t c) {
   std::string out;
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
+  utf8::Append(c, &out);
   return out;
 }
 

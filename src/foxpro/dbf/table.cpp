@@ -8,6 +8,7 @@
 #include "foxpro/dbf/dbf_format.h"
 #include "foxpro/dbf/field_codec.h"
 #include "foxpro/dbf/table_internal.h"
+#include "text/ascii.h"
 
 namespace foxpro {
 namespace {
@@ -44,7 +45,7 @@ void ParseDescriptor(const char* d, FieldInfo* field) {
 }
 
 std::string MemoExtension(std::uint8_t type_byte, const std::string& table_name) {
-  std::string lower = AsciiLower(table_name);
+  std::string lower = ascii::LowerCase(table_name);
   if (lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".dbc") == 0) return ".dct";
   if (type_byte == dbf::kTypeDbase3Memo || type_byte == dbf::kTypeDbase4Memo) return ".dbt";
   return ".fpt";
@@ -64,24 +65,16 @@ void SplitPath(const std::string& path, std::string* folder, std::string* name) 
   }
 }
 
-std::string AsciiLower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 std::string FindFileCaseInsensitive(FileSystem* fs, const std::string& folder,
                                     const std::string& name) {
   std::string path = folder.empty() ? name : folder + "/" + name;
   if (fs->IsFile(path)) return name;
   std::vector<DirectoryEntry> entries;
   if (!fs->List(folder.empty() ? "." : folder, &entries).ok()) return std::string();
-  std::string wanted = AsciiLower(name);
+  std::string wanted = ascii::LowerCase(name);
   std::string found;
   for (const DirectoryEntry& entry : entries) {
-    if (!entry.is_directory && AsciiLower(entry.name) == wanted) {
+    if (!entry.is_directory && ascii::LowerCase(entry.name) == wanted) {
       // Several spellings: take the smallest, so the choice is stable.
       if (found.empty() || entry.name < found) found = entry.name;
     }
@@ -95,9 +88,9 @@ Table::~Table() = default;
 int Table::codepage() const { return impl_->codepage.number(); }
 
 int Table::FindField(const std::string& name) const {
-  std::string wanted = AsciiLower(name);
+  std::string wanted = ascii::LowerCase(name);
   for (std::size_t i = 0; i < fields_.size(); ++i) {
-    if (AsciiLower(fields_[i].name) == wanted) return static_cast<int>(i);
+    if (ascii::LowerCase(fields_[i].name) == wanted) return static_cast<int>(i);
   }
   return -1;
 }

@@ -10,6 +10,7 @@
 #include "foxpro/dbf/table.h"
 #include "foxpro/fpt/memo_file.h"
 #include "foxpro/util/file.h"
+#include "text/ascii.h"  // ascii::LowerCase, for names and extensions
 
 namespace foxpro {
 
@@ -36,9 +37,6 @@ struct Table::Impl {
 
 // Splits "folder/name.ext" into folder ("" for none) and file name.
 void SplitPath(const std::string& path, std::string* folder, std::string* name);
-
-// Lower-cased ASCII copy.
-std::string AsciiLower(std::string_view s);
 
 }  // namespace foxpro
 

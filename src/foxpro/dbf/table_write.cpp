@@ -221,7 +221,7 @@ std::string MemoNameFor(const std::string& table_name) {
   std::size_t dot = table_name.rfind('.');
   std::string base = dot == std::string::npos ? table_name : table_name.substr(0, dot);
   std::string ext = dot == std::string::npos ? "" : table_name.substr(dot);
-  std::string lower = AsciiLower(ext);
+  std::string lower = ascii::LowerCase(ext);
   bool upper = ext.size() > 1 && ext[1] >= 'A' && ext[1] <= 'Z';
   std::string memo_ext = lower == ".dbc" ? ".dct" : ".fpt";
   if (upper) {

@@ -6,6 +6,7 @@
 #include "foxpro/dbf/dbf_format.h"
 #include "foxpro/dbf/table_internal.h"
 #include "foxpro/sql/literals.h"
+#include "text/ascii.h"
 
 namespace foxpro::sql {
 
@@ -23,7 +24,7 @@ std::vector<std::string> FieldLabels(const Table& table, const TableLocation& lo
   const auto& fields = table.fields();
   bool use_long = location.long_field_names.size() == fields.size();
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    labels.push_back(use_long ? location.long_field_names[i] : AsciiLower(fields[i].name));
+    labels.push_back(use_long ? location.long_field_names[i] : ascii::LowerCase(fields[i].name));
   }
   return labels;
 }
@@ -32,7 +33,7 @@ std::vector<std::string> FieldLabels(const Table& table, const TableLocation& lo
 // or (for names FoxPro shortened) the first 10 characters.
 int FindColumn(const std::vector<std::string>& labels, const Table& table,
                const std::string& name) {
-  std::string wanted = AsciiLower(name);
+  std::string wanted = ascii::LowerCase(name);
   for (std::size_t i = 0; i < labels.size(); ++i) {
     if (labels[i] == wanted) return static_cast<int>(i);
   }
@@ -105,7 +106,7 @@ class TableCursor : public RowCursor {
 };
 
 bool EndsWithDbc(const std::string& path) {
-  std::string lower = AsciiLower(path);
+  std::string lower = ascii::LowerCase(path);
   return lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".dbc") == 0;
 }
 
@@ -145,7 +146,7 @@ Result<Database::OpenTable*> Database::GetTable(const std::string& name, bool wr
   if (alias != table_aliases_.end()) return alias->second;
   auto location = catalog_->Locate(name);
   if (!location.ok()) return location.status();
-  std::string key = AsciiLower(location->name);
+  std::string key = ascii::LowerCase(location->name);
   auto it = open_tables_.find(key);
   if (it != open_tables_.end()) {
     table_aliases_[name] = it->second.get();
@@ -282,7 +283,7 @@ Status Database::RunInsert(const Statement& statement) {
 Status Database::RunDrop(const Statement& statement) {
   auto location = catalog_->Locate(statement.table);
   if (!location.ok()) return location.status();
-  open_tables_.erase(AsciiLower(location->name));
+  open_tables_.erase(ascii::LowerCase(location->name));
   table_aliases_.clear();
   return catalog_->DropTable(statement.table);
 }

@@ -9,6 +9,7 @@
 
 #include "ado/connection.h"
 #include "ado/error.h"
+#include "text/ascii.h"
 
 namespace transfer::bulk {
 namespace {
@@ -83,10 +84,7 @@ bool IsPostgresDriver(const PgDataSource& source) {
   std::string library = source.driver_library;
   const std::size_t slash = library.rfind('/');
   if (slash != std::string::npos) library.erase(0, slash + 1);
-  std::transform(library.begin(), library.end(), library.begin(), [](char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return library.find("psqlodbc") != std::string::npos;
+  return ascii::LowerCase(library).find("psqlodbc") != std::string::npos;
 }
 
 std::string DecodeConnSettings(std::string_view stored) {

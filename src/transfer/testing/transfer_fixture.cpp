@@ -78,13 +78,6 @@ std::vector<std::string> LoggedStatements(const std::string& log_path,
   return matching;
 }
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 std::string Bit(const std::string& text) {
   if (text == "True") return "1";
   if (text == "False") return "0";

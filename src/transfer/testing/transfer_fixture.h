@@ -37,9 +37,6 @@ Providers RegisterProviders();
 // multi-line statements are joined with "\n".
 std::vector<std::string> LoggedStatements(const std::string& log_path, const std::string& fragment);
 
-// ASCII letters lower-cased, other bytes kept.
-std::string LowerAscii(std::string text);
-
 // A logical value as the SQL side gives it back, as the bit it travels as:
 // "True"/"False" become "1"/"0", anything else is kept.
 std::string Bit(const std::string& text);
