@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "transfer/datatype.h"
 #include "transfer/list_helpers.h"
+#include "transfer/name_list.h"
 #include "transfer/testing/stand_ins.h"
 
 namespace transfer {
@@ -134,6 +136,24 @@ TEST(NullToDefault, ReplacesOnlyNull) {
     EXPECT_EQ(target, c.expected);
   }
   EXPECT_EQ(NullToDefault(ado::Value::Null(), ado::Value::Null()), ado::Value::Null());
+}
+
+TEST(NameList, SortsIgnoringCaseAndKeepsTheCurrentEntry) {
+  NameList list;
+  for (const char* name : {"orders", "Customers", "b_x", "customers", "B1"}) list.AddItem(name);
+  list.SetListIndex(list.Find("ORDERS"));
+  list.AddItem("Alpha");
+  std::vector<std::string> names;
+  for (int i = 0; i < list.ListCount(); ++i) names.push_back(list.List(i));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Alpha", "B1", "b_x", "Customers", "customers", "orders"}));
+  EXPECT_EQ(list.List(list.ListIndex()), "orders");
+  EXPECT_EQ(list.Find("CUSTOMERS"), 3);
+  EXPECT_EQ(list.Find("customers"), 4);
+  EXPECT_EQ(list.Find("nosuch"), -1);
+  list.RemoveItem(0);
+  EXPECT_EQ(list.List(list.ListIndex()), "orders");
+  EXPECT_THROW(list.List(9), std::out_of_range);
 }
 
 }  // namespace

@@ -12,8 +12,8 @@
 #include "console.h"
 #include "db/catalog.h"
 #include "db/connection_fields.h"
-#include "name_list.h"
 #include "text/ascii.h"
+#include "transfer/name_list.h"
 #include "transfer/transfer.h"
 #ifdef QUILLOMAR_HAVE_PG_BULK
 #include "transfer/bulk/pg_loader.h"
@@ -21,6 +21,8 @@
 
 namespace copytool {
 namespace {
+
+using transfer::NameList;
 
 class NoPointer : public transfer::WindowPointer {
  public:

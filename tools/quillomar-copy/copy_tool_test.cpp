@@ -1,4 +1,4 @@
-// The command line, the console boxes and the name list of quillomar-copy.
+// The command line and the console boxes of quillomar-copy.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "console.h"
-#include "name_list.h"
 #include "options.h"
 
 namespace copytool {
@@ -71,24 +70,6 @@ TEST(CopyOptions, DefaultsDependOnTheTerminal) {
   EXPECT_EQ(r.options.mode, Mode::kRows);
   EXPECT_EQ(r.options.batch_rows, 500);
   EXPECT_TRUE(r.options.quiet);
-}
-
-TEST(CopyNameList, SortsIgnoringCaseAndKeepsTheCurrentEntry) {
-  NameList list;
-  for (const char* name : {"orders", "Customers", "b_x", "customers", "B1"}) list.AddItem(name);
-  list.SetListIndex(list.Find("ORDERS"));
-  list.AddItem("Alpha");
-  std::vector<std::string> names;
-  for (int i = 0; i < list.ListCount(); ++i) names.push_back(list.List(i));
-  EXPECT_EQ(names,
-            (std::vector<std::string>{"Alpha", "B1", "b_x", "Customers", "customers", "orders"}));
-  EXPECT_EQ(list.List(list.ListIndex()), "orders");
-  EXPECT_EQ(list.Find("CUSTOMERS"), 3);
-  EXPECT_EQ(list.Find("customers"), 4);
-  EXPECT_EQ(list.Find("nosuch"), -1);
-  list.RemoveItem(0);
-  EXPECT_EQ(list.List(list.ListIndex()), "orders");
-  EXPECT_THROW(list.List(9), std::out_of_range);
 }
 
 TEST(CopyConsole, ReportsCountAndQuestionsFollowTheCommandLine) {

@@ -1,7 +1,8 @@
 // A sorted table-name list over a vector: what the copies read and edit
-// where the window has its list boxes.
-#ifndef QUILLOMAR_TOOLS_QUILLOMAR_COPY_NAME_LIST_H_
-#define QUILLOMAR_TOOLS_QUILLOMAR_COPY_NAME_LIST_H_
+// where there is no window with its list boxes (the command-line copy, and
+// tests of the copies).
+#ifndef QUILLOMAR_TRANSFER_NAME_LIST_H_
+#define QUILLOMAR_TRANSFER_NAME_LIST_H_
 
 #include <string>
 #include <string_view>
@@ -9,7 +10,7 @@
 
 #include "db/table_list.h"
 
-namespace copytool {
+namespace transfer {
 
 // Entries sorted by their ASCII-case-folded bytes (the window's order in the
 // C locale); equal names keep insertion order.
@@ -41,6 +42,6 @@ class NameList : public db::TableList {
   int current_ = -1;
 };
 
-}  // namespace copytool
+}  // namespace transfer
 
-#endif  // QUILLOMAR_TOOLS_QUILLOMAR_COPY_NAME_LIST_H_
+#endif  // QUILLOMAR_TRANSFER_NAME_LIST_H_

@@ -1,11 +1,11 @@
-#include "name_list.h"
+#include "transfer/name_list.h"
 
 #include <algorithm>
 #include <stdexcept>
 
 #include "text/ascii.h"
 
-namespace copytool {
+namespace transfer {
 
 void NameList::AddItem(const std::string& name) {
   const std::string key = ascii::LowerCase(name);
@@ -53,4 +53,4 @@ const NameList::Entry& NameList::At(int index) const {
   return entries_[static_cast<std::size_t>(index)];
 }
 
-}  // namespace copytool
+}  // namespace transfer
