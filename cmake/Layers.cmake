@@ -4,6 +4,12 @@
 # folders to layers.txt in the build folder once every folder has been read;
 # scripts/check_layers.py reads it and is run by CTest as "layer_includes".
 
+# quillomar_plain_cxx(TARGET...) marks libraries that must stay plain C++
+# (no Qt) in a folder that also holds Qt ones.
+function(quillomar_plain_cxx)
+  set_target_properties(${ARGN} PROPERTIES QUILLOMAR_PLAIN_CXX ON)
+endfunction()
+
 # Appends the targets of `dir` and of its subfolders to the list `out`.
 function(quillomar_collect_targets dir out)
   get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
@@ -17,7 +23,8 @@ endfunction()
 
 # One line per fact: "target NAME TYPE SOURCE_DIR", then "source PATH",
 # "header PATH", "link NAME" (what the target itself links), "public NAME"
-# (what it passes on to those linking it) and "include DIR".
+# (what it passes on to those linking it), "include DIR", and "plain" for a
+# target marked with quillomar_plain_cxx().
 function(quillomar_write_layers)
   quillomar_collect_targets(${PROJECT_SOURCE_DIR} targets)
   set(text "")
@@ -28,6 +35,10 @@ function(quillomar_write_layers)
     endif()
     get_target_property(dir ${target} SOURCE_DIR)
     string(APPEND text "target ${target} ${type} ${dir}\n")
+    get_target_property(plain ${target} QUILLOMAR_PLAIN_CXX)
+    if(plain)
+      string(APPEND text "plain\n")
+    endif()
     set(properties INTERFACE_LINK_LIBRARIES INTERFACE_INCLUDE_DIRECTORIES HEADER_SET)
     if(NOT type STREQUAL "INTERFACE_LIBRARY")
       list(APPEND properties SOURCES LINK_LIBRARIES)

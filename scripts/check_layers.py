@@ -14,7 +14,8 @@ from the build itself:
   link of a library gives the libraries above it nothing.
 - A header is checked against the links of the library it belongs to.
 - Qt headers (<Q...>) need a Qt library among the target's links; a library
-  under one of the plain C++ folders below must not reach Qt at all.
+  under one of the plain C++ folders below, or marked plain in the build
+  (quillomar_plain_cxx), must not reach Qt at all.
 
 Prints one line per violation and exits 1 when there is any.
 """
@@ -23,7 +24,7 @@ import re
 import sys
 
 # Folders whose libraries are plain C++ (no Qt), whatever they link.
-PLAIN_FOLDERS = ("src/foxpro", "src/ado", "src/db", "src/transfer", "tools")
+PLAIN_FOLDERS = ("src/text", "src/foxpro", "src/ado", "src/db", "src/transfer", "tools")
 
 LIBRARY_TYPES = {"STATIC_LIBRARY", "SHARED_LIBRARY", "OBJECT_LIBRARY", "INTERFACE_LIBRARY"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^">]+)[">]', re.M)
@@ -40,6 +41,7 @@ class Target:
         self.links = []
         self.public = []
         self.includes = []
+        self.plain = False
 
 
 def plain_name(item):
@@ -67,6 +69,8 @@ def read_targets(path):
             if kind == "target":
                 name, target_type, folder = value.split(" ", 2)
                 current = targets[name] = Target(name, target_type, os.path.realpath(folder))
+            elif kind == "plain":
+                current.plain = True
             elif kind in ("source", "header"):
                 if not os.path.isabs(value):
                     value = os.path.join(current.folder, value)
@@ -169,6 +173,7 @@ def main():
             checked[header] = {name}
 
     problems = []
+    reported_qt = set()
     for path in sorted(checked):
         with open(path, encoding="utf-8", errors="replace") as f:
             text = f.read()
@@ -177,8 +182,10 @@ def main():
             target = targets[name]
             allowed = reachable(targets, target)
             has_qt = any(item.startswith("Qt6::") for item in allowed)
-            plain = relative.startswith(PLAIN_FOLDERS) and target.kind in LIBRARY_TYPES
-            if plain and has_qt:
+            plain = target.plain or (relative.startswith(PLAIN_FOLDERS) and
+                                     target.kind in LIBRARY_TYPES)
+            if plain and has_qt and name not in reported_qt:
+                reported_qt.add(name)
                 problems.append(f"{relative}: {name} is plain C++ but reaches Qt")
             search = [d for d in all_includes if d in target.includes or
                       any(d in targets[a].includes for a in allowed if a in targets)]
