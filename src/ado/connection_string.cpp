@@ -24,7 +24,9 @@ std::optional<std::string> FindConnectionKey(std::string_view connection_string,
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     std::size_t eq = part.find('=');
     if (eq == std::string_view::npos) continue;
-    if (ascii::EqualsIgnoringCase(TrimBlanks(part.substr(0, eq)), key)) return std::string(part.substr(eq + 1));
+    if (ascii::EqualsIgnoringCase(TrimBlanks(part.substr(0, eq)), key)) {
+      return std::string(part.substr(eq + 1));
+    }
   }
   return std::nullopt;
 }

@@ -25,11 +25,11 @@ std::string DoubleQuotedName(std::string_view name) {
   return quoted;
 }
 
-
 }  // namespace
 
 Dialect::Family Dialect::FamilyOfDbmsName(std::string_view dbms_name) {
-  if (ascii::StartsWithIgnoringCase(dbms_name, "mariadb") || ascii::StartsWithIgnoringCase(dbms_name, "mysql")) {
+  if (ascii::StartsWithIgnoringCase(dbms_name, "mariadb") ||
+      ascii::StartsWithIgnoringCase(dbms_name, "mysql")) {
     return Family::kMariaDb;
   }
   if (ascii::StartsWithIgnoringCase(dbms_name, "sql anywhere") ||

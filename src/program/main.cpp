@@ -4,10 +4,10 @@
 #include <clocale>
 #include <cstdlib>
 
-#include "program/providers.h"
 #include "app/settings_store.h"
 #include "platform/ui/operation_guard.h"
 #include "platform/ui/qt_ui.h"
+#include "program/providers.h"
 #include "windows/connection/form1.h"
 #include "windows/tables/form2.h"
 

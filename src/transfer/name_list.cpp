@@ -9,9 +9,9 @@ namespace transfer {
 
 void NameList::AddItem(const std::string& name) {
   const std::string key = ascii::LowerCase(name);
-  auto place =
-      std::upper_bound(entries_.begin(), entries_.end(), key,
-                       [](const std::string& k, const Entry& e) { return k < ascii::LowerCase(e.name); });
+  auto place = std::upper_bound(
+      entries_.begin(), entries_.end(), key,
+      [](const std::string& k, const Entry& e) { return k < ascii::LowerCase(e.name); });
   const auto position = place - entries_.begin();
   entries_.insert(place, Entry{name, false});
   if (current_ >= position) ++current_;

@@ -149,8 +149,9 @@ fx::Status RunSelect(fx::sql::Database* db, const std::string& sql, Output* outp
 fx::Status RunTables(fx::sql::Database* db, std::ostream& out) {
   std::vector<fx::CatalogEntry> entries;
   FOXPRO_RETURN_IF_ERROR(db->catalog().List(&entries));
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const auto& a, const auto& b) { return ascii::LowerCase(a.name) < ascii::LowerCase(b.name); });
+  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+    return ascii::LowerCase(a.name) < ascii::LowerCase(b.name);
+  });
   PrintRow({"table_type", "table_name"}, out);
   for (const auto& entry : entries) {
     PrintRow({entry.kind == fx::CatalogEntry::Kind::kView ? "VIEW" : "TABLE", CsvField(entry.name)},

@@ -178,8 +178,9 @@ class FoxproSession : public Session {
     std::vector<fx::CatalogEntry> entries;
     fx::Status status = db_->catalog().List(&entries);
     if (!status.ok()) Throw(status);
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto& a, const auto& b) { return ascii::LowerCase(a.name) < ascii::LowerCase(b.name); });
+    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+      return ascii::LowerCase(a.name) < ascii::LowerCase(b.name);
+    });
     std::vector<FieldInfo> fields = {
         {"TABLE_CATALOG", 130}, {"TABLE_SCHEMA", 130}, {"TABLE_NAME", 130}, {"TABLE_TYPE", 130}};
     std::vector<std::vector<Value>> rows;
@@ -239,8 +240,8 @@ FoxproSource ParseFoxproConnectionString(std::string_view connection_string) {
   if (collating != std::string::npos) {
     std::size_t start = collating + std::string("collating sequence=").size();
     std::size_t end = text.find(';', start);
-    std::string name =
-        ascii::LowerCase(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    std::string name = ascii::LowerCase(
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start));
     while (!name.empty() && name.back() == ' ') name.pop_back();
     while (!name.empty() && name.front() == ' ') name.erase(name.begin());
     if (std::find(std::begin(kCollations), std::end(kCollations), name) == std::end(kCollations)) {
