@@ -60,10 +60,15 @@ function(quillomar_write_layers)
   endforeach()
   file(WRITE ${PROJECT_BINARY_DIR}/layers.txt "${text}")
 endfunction()
-cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL quillomar_write_layers)
+
+# The check itself, registered once testing is enabled.
+function(quillomar_add_layer_test)
+  add_test(NAME layer_includes
+           COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/scripts/check_layers.py
+                   ${PROJECT_BINARY_DIR}/layers.txt ${PROJECT_SOURCE_DIR})
+  set_tests_properties(layer_includes PROPERTIES LABELS unit)
+endfunction()
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-add_test(NAME layer_includes
-         COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/scripts/check_layers.py
-                 ${PROJECT_BINARY_DIR}/layers.txt ${PROJECT_SOURCE_DIR})
-set_tests_properties(layer_includes PROPERTIES LABELS unit)
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL quillomar_write_layers)
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL quillomar_add_layer_test)
