@@ -18,6 +18,7 @@
 // Needs the benchmark environment (source scripts/bench-env.sh). Usage:
 //   copy_tool_load_bench [rows [rounds [rows_mode_rows]]]
 //   (default 1000000 rows, 3 rounds, rows mode on 20000 rows)
+//   copy_tool_load_bench --make-table FILE.dbf rows   (only writes the table)
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -377,6 +378,16 @@ void PeakMemory(const fs::path& folder, const std::string& table, long rows) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--make-table") {
+    // Only the source table, for profiling one copy by hand.
+    try {
+      MakeTable(argv[2], std::atol(argv[3]));
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "copy_tool_load_bench: %s\n", e.what());
+      return 1;
+    }
+    return 0;
+  }
   const long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
   const long small_rows = argc > 3 ? std::atol(argv[3]) : 20000;
