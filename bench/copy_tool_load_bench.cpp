@@ -39,6 +39,7 @@
 #include "ado/odbc/odbc_provider.h"
 #include "foxpro/dbf/table.h"
 #include "foxpro/util/file.h"
+#include "fsync_probe.h"
 
 namespace {
 
@@ -56,36 +57,6 @@ double TimevalSeconds(const timeval& t) {
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value == nullptr ? std::string() : value;
-}
-
-// ---- the disk ----
-
-// Median and mean time of one 8 KiB appending write followed by fdatasync in
-// `folder`, the pattern of a write-ahead log's commit, in milliseconds.
-void PrintFsyncTime(const fs::path& folder) {
-  const fs::path file = folder / "fsync-probe";
-  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (fd < 0) throw std::runtime_error("cannot create " + file.string());
-  std::vector<char> block(8192, 'x');
-  std::vector<double> times;
-  for (int i = 0; i < 200; ++i) {
-    const Clock::time_point start = Clock::now();
-    if (::write(fd, block.data(), block.size()) != static_cast<ssize_t>(block.size()) ||
-        ::fdatasync(fd) != 0) {
-      ::close(fd);
-      throw std::runtime_error("write or fdatasync failed in " + folder.string());
-    }
-    times.push_back(Seconds(start, Clock::now()) * 1000);
-  }
-  ::close(fd);
-  fs::remove(file);
-  double sum = 0;
-  for (double t : times) sum += t;
-  std::sort(times.begin(), times.end());
-  std::printf("disk: 8 KiB write + fdatasync in %s: median %.2f ms, mean %.2f ms, fastest %.2f ms "
-              "(at most %.0f durable commits per second)\n",
-              folder.c_str(), times[times.size() / 2], sum / static_cast<double>(times.size()),
-              times.front(), 1000 / times[times.size() / 2]);
 }
 
 // ---- the source table ----
@@ -409,7 +380,7 @@ int main(int argc, char** argv) {
   const fs::path folder = fs::path(bench_dir) / "load";
   int status = 0;
   try {
-    PrintFsyncTime(bench_dir);
+    bench::PrintFsyncTime(bench_dir);
     fs::create_directories(folder / "small");
     Clock::time_point start = Clock::now();
     MakeTable(folder / "loadrows.dbf", rows);
