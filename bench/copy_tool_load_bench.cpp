@@ -98,13 +98,15 @@ struct Run {
 // CPU seconds the PostgreSQL server has used: the postmaster and its live
 // processes, and (through the postmaster's children's times) the backends
 // that have ended. Zero when the server's processes cannot be read.
-double ServerCpu() {
+// `processes`, when given, receives how many processes were counted.
+double ServerCpu(int* processes = nullptr) {
   const std::string dir = Env("QUILLOMAR_BENCH_DIR");
   std::ifstream pidfile(dir + "/pg/data/postmaster.pid");
   long postmaster = 0;
   if (!(pidfile >> postmaster)) return 0;
   const double tick = static_cast<double>(::sysconf(_SC_CLK_TCK));
   double total = 0;
+  int counted = 0;
   for (const auto& entry : fs::directory_iterator("/proc")) {
     const std::string name = entry.path().filename();
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;
@@ -121,9 +123,11 @@ double ServerCpu() {
     const long pid = std::stol(name);
     const long ppid = std::stol(f[1]);
     if (pid != postmaster && ppid != postmaster) continue;
+    ++counted;
     total += (std::stod(f[11]) + std::stod(f[12])) / tick;
     if (pid == postmaster) total += (std::stod(f[13]) + std::stod(f[14])) / tick;
   }
+  if (processes != nullptr) *processes = counted;
   return total;
 }
 
@@ -137,7 +141,8 @@ Run Spawn(const std::vector<std::string>& argv) {
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   Run run;
-  const double server_before = ServerCpu();
+  int server_processes = 0;
+  const double server_before = ServerCpu(&server_processes);
   const Clock::time_point start = Clock::now();
   const pid_t child = ::fork();
   if (child == 0) {
@@ -150,7 +155,15 @@ Run Spawn(const std::vector<std::string>& argv) {
   rusage usage{};
   ::wait4(child, &status, 0, &usage);
   run.seconds = Seconds(start, Clock::now());
-  run.server_cpu = ServerCpu() - server_before;
+  // A backend's time reaches the postmaster's only once the postmaster has
+  // reaped it: wait (up to 2 s) until the run's backends are gone.
+  int now_processes = 0;
+  double server_after = ServerCpu(&now_processes);
+  for (int i = 0; i < 200 && now_processes > server_processes; ++i) {
+    ::usleep(10000);
+    server_after = ServerCpu(&now_processes);
+  }
+  run.server_cpu = server_after - server_before;
   run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   run.cpu = TimevalSeconds(usage.ru_utime) + TimevalSeconds(usage.ru_stime);
   run.peak_mib = static_cast<double>(usage.ru_maxrss) / 1024.0;
