@@ -98,8 +98,9 @@ struct Run {
 // CPU seconds the PostgreSQL server has used: the postmaster and its live
 // processes, and (through the postmaster's children's times) the backends
 // that have ended. Zero when the server's processes cannot be read.
-// `processes`, when given, receives how many processes were counted.
-double ServerCpu(int* processes = nullptr) {
+// `clients`, when given, receives how many client backends are running or
+// not yet reaped.
+double ServerCpu(int* clients = nullptr) {
   const std::string dir = Env("QUILLOMAR_BENCH_DIR");
   std::ifstream pidfile(dir + "/pg/data/postmaster.pid");
   long postmaster = 0;
@@ -123,12 +124,29 @@ double ServerCpu(int* processes = nullptr) {
     const long pid = std::stol(name);
     const long ppid = std::stol(f[1]);
     if (pid != postmaster && ppid != postmaster) continue;
-    ++counted;
+    std::ifstream cmdline(entry.path() / "cmdline");
+    std::string title;
+    std::getline(cmdline, title);
+    // A zombie is a backend that ended and awaits reaping.
+    if (f[0] == "Z" || title.find("[local]") != std::string::npos) ++counted;
     total += (std::stod(f[11]) + std::stod(f[12])) / tick;
     if (pid == postmaster) total += (std::stod(f[13]) + std::stod(f[14])) / tick;
   }
-  if (processes != nullptr) *processes = counted;
+  if (clients != nullptr) *clients = counted;
   return total;
+}
+
+// ServerCpu once no client backend runs (waiting up to 2 s): a backend's
+// time reaches the postmaster's only once the postmaster has reaped it, and
+// an earlier psql's backend may still be ending.
+double ServerCpuAtRest() {
+  int clients = 0;
+  double cpu = ServerCpu(&clients);
+  for (int i = 0; i < 200 && clients > 0; ++i) {
+    ::usleep(10000);
+    cpu = ServerCpu(&clients);
+  }
+  return cpu;
 }
 
 // Runs `argv` (argv[0] found on PATH) with its output captured; the wall
@@ -141,8 +159,7 @@ Run Spawn(const std::vector<std::string>& argv) {
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   Run run;
-  int server_processes = 0;
-  const double server_before = ServerCpu(&server_processes);
+  const double server_before = ServerCpuAtRest();
   const Clock::time_point start = Clock::now();
   const pid_t child = ::fork();
   if (child == 0) {
@@ -155,15 +172,7 @@ Run Spawn(const std::vector<std::string>& argv) {
   rusage usage{};
   ::wait4(child, &status, 0, &usage);
   run.seconds = Seconds(start, Clock::now());
-  // A backend's time reaches the postmaster's only once the postmaster has
-  // reaped it: wait (up to 2 s) until the run's backends are gone.
-  int now_processes = 0;
-  double server_after = ServerCpu(&now_processes);
-  for (int i = 0; i < 200 && now_processes > server_processes; ++i) {
-    ::usleep(10000);
-    server_after = ServerCpu(&now_processes);
-  }
-  run.server_cpu = server_after - server_before;
+  run.server_cpu = ServerCpuAtRest() - server_before;
   run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   run.cpu = TimevalSeconds(usage.ru_utime) + TimevalSeconds(usage.ru_stime);
   run.peak_mib = static_cast<double>(usage.ru_maxrss) / 1024.0;
