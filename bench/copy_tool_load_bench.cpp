@@ -89,10 +89,10 @@ void MakeTable(const fs::path& dbf, long rows) {
 struct Run {
   bool ok = false;
   double seconds = 0;
-  double cpu = 0;          // user + system of the child and its own children
-  double peak_mib = 0;     // the direct child's peak resident memory
-  double server_cpu = 0;   // the PostgreSQL processes' CPU during the run
-  std::string output;      // standard output and error, for failures
+  double cpu = 0;         // user + system of the child and its own children
+  double peak_mib = 0;    // the direct child's peak resident memory
+  double server_cpu = 0;  // the PostgreSQL processes' CPU during the run
+  std::string output;     // standard output and error, for failures
 };
 
 // CPU seconds the PostgreSQL server has used: the postmaster and its live
@@ -221,8 +221,8 @@ Run Copy(const std::vector<std::string>& args) {
 
 Run CopyToSql(const fs::path& folder, const std::string& dsn, const std::string& table,
               const char* mode) {
-  return Copy({"--folder", folder.string(), "--dsn", dsn, "--to-sql", "--mode", mode,
-               "--overwrite", "yes", "--quiet", table});
+  return Copy({"--folder", folder.string(), "--dsn", dsn, "--to-sql", "--mode", mode, "--overwrite",
+               "yes", "--quiet", table});
 }
 
 void Require(const Run& run, const std::string& what) {
@@ -261,9 +261,10 @@ void AgainstPgdbf(const fs::path& folder, const std::string& table, long rows, i
   const fs::path fpt = folder / (table + ".fpt");
   const std::string pgdbf = "pgdbf -s cp1252 -m " + Quoted(fpt.string()) + " " +
                             Quoted(dbf.string()) + " | " + PsqlCommand() + " >/dev/null";
-  std::printf("FoxPro -> PostgreSQL (fsync on, synchronous_commit on), %ld rows of C, N, I, D, "
-              "L, M:\n",
-              rows);
+  std::printf(
+      "FoxPro -> PostgreSQL (fsync on, synchronous_commit on), %ld rows of C, N, I, D, "
+      "L, M:\n",
+      rows);
   Best ours, theirs;
   std::vector<double> ratios;
   for (int round = 0; round < rounds; ++round) {
@@ -289,9 +290,10 @@ void AgainstPgdbf(const fs::path& folder, const std::string& table, long rows, i
     ratios.push_back(other.seconds / mine.seconds);
   }
   std::sort(ratios.begin(), ratios.end());
-  std::printf("batch mode against pgdbf | psql: median ratio of rows/s %.2fx, fastest against "
-              "fastest %.2fx (goal >= 1.0x)\n",
-              ratios[ratios.size() / 2], theirs.run.seconds / ours.run.seconds);
+  std::printf(
+      "batch mode against pgdbf | psql: median ratio of rows/s %.2fx, fastest against "
+      "fastest %.2fx (goal >= 1.0x)\n",
+      ratios[ratios.size() / 2], theirs.run.seconds / ours.run.seconds);
   std::fflush(stdout);
 }
 
@@ -362,9 +364,10 @@ void PeakMemory(const fs::path& folder, const std::string& table, long rows) {
                       "--quiet", table});
   Require(r, "PostgreSQL -> FoxPro");
   const double text = ValuesTextMiB(dsn, table);
-  std::printf("  PostgreSQL -> FoxPro            %7.2f s %9.0f rows/s  peak %6.1f MiB; values' "
-              "text %.1f MiB, bound 1.5 x text + 100 = %.1f MiB\n",
-              r.seconds, n / r.seconds, r.peak_mib, text, 1.5 * text + 100);
+  std::printf(
+      "  PostgreSQL -> FoxPro            %7.2f s %9.0f rows/s  peak %6.1f MiB; values' "
+      "text %.1f MiB, bound 1.5 x text + 100 = %.1f MiB\n",
+      r.seconds, n / r.seconds, r.peak_mib, text, 1.5 * text + 100);
   fs::remove_all(back);
 }
 
@@ -389,9 +392,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string bench_dir = Env("QUILLOMAR_BENCH_DIR");
-  for (const char* variable :
-       {"QUILLOMAR_BENCH_DIR", "QUILLOMAR_BENCH_PG_HOST", "QUILLOMAR_DSN_PG",
-        "QUILLOMAR_DSN_SQLITE"}) {
+  for (const char* variable : {"QUILLOMAR_BENCH_DIR", "QUILLOMAR_BENCH_PG_HOST", "QUILLOMAR_DSN_PG",
+                               "QUILLOMAR_DSN_SQLITE"}) {
     if (Env(variable).empty()) {
       std::fprintf(stderr, "copy_tool_load_bench: %s not set (source scripts/bench-env.sh)\n",
                    variable);

@@ -32,17 +32,19 @@ inline void PrintFsyncTime(const std::filesystem::path& folder) {
       throw std::runtime_error("write or fdatasync failed in " + folder.string());
     }
     times.push_back(
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count());
   }
   ::close(fd);
   std::filesystem::remove(file);
   double sum = 0;
   for (double t : times) sum += t;
   std::sort(times.begin(), times.end());
-  std::printf("disk: 8 KiB write + fdatasync in %s: median %.2f ms, mean %.2f ms, fastest %.2f ms "
-              "(at most %.0f durable commits per second)\n",
-              folder.c_str(), times[times.size() / 2], sum / static_cast<double>(times.size()),
-              times.front(), 1000 / times[times.size() / 2]);
+  std::printf(
+      "disk: 8 KiB write + fdatasync in %s: median %.2f ms, mean %.2f ms, fastest %.2f ms "
+      "(at most %.0f durable commits per second)\n",
+      folder.c_str(), times[times.size() / 2], sum / static_cast<double>(times.size()),
+      times.front(), 1000 / times[times.size() / 2]);
 }
 
 }  // namespace bench
