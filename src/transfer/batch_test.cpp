@@ -3,9 +3,14 @@
 // same rows arrive, the same failures are reported, and ending the program
 // after flushing the open batch leaves exactly the whole rows built.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -54,7 +59,47 @@ class BatchTest : public testing::TransferFixture,
     options_.bulk = loader_.get();
 #endif
   }
+  void TearDown() override {
+    TransferFixture::TearDown();
+    if (!private_odbc_ini_.empty()) {
+      ::setenv("ODBCINI", saved_odbc_ini_.c_str(), 1);
+      std::error_code ignored;
+      std::filesystem::remove(private_odbc_ini_, ignored);
+    }
+  }
   bool IsPostgres() const { return GetParam().db == Db::kPostgres; }
+  bool IsSqlite() const { return GetParam().db == Db::kSqlite; }
+
+  // Switches this process to a private copy of the user's ODBC file holding
+  // one more data source: the test's SQLite data source with foreign keys
+  // enforced (the driver's FKSupport runs PRAGMA foreign_keys = on), which
+  // then becomes the test's data source. Other test processes keep the
+  // shared file ($ODBCINI, set). False when it holds no such data source.
+  bool UseForeignKeys() {
+    const std::string current = test_support::EnvOrEmpty("ODBCINI");
+    std::ifstream in(current);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string section;
+    bool inside = false;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line[0] == '[')
+        inside = line == "[" + dsn_ + "]";
+      else if (inside && !line.empty())
+        section += line + "\n";
+    }
+    if (section.empty()) return false;
+    const std::string name = dsn_ + "Fk";
+    private_odbc_ini_ = std::filesystem::temp_directory_path() /
+                        ("batch_test_odbc_" + std::to_string(::getpid()) + ".ini");
+    std::ofstream(private_odbc_ini_) << text << "\n[" << name << "]\n"
+                                     << section << "FKSupport=1\n";
+    saved_odbc_ini_ = current;
+    ::setenv("ODBCINI", private_odbc_ini_.c_str(), 1);
+    dsn_ = name;
+    fields_.text3 = name;
+    return true;
+  }
   bool IsMaria() const { return GetParam().db == Db::kMaria; }
 
   // A FoxPro table of `rows` rows whose texts, logicals and binary values
@@ -102,6 +147,8 @@ class BatchTest : public testing::TransferFixture,
 
   BatchOptions options_;
   std::unique_ptr<BulkLoader> loader_;
+  std::filesystem::path private_odbc_ini_;
+  std::string saved_odbc_ini_;
   std::string notices_;
 };
 
@@ -147,38 +194,74 @@ TEST_P(BatchTest, SameRowsAndReportsAsRowsMode) {
 #endif
 }
 
-// A batch whose rows are refused only when it commits (PostgreSQL's
-// deferred unique check): through COPY and through INSERTs, the commit
-// fails, the batch goes again row by row, and the duplicate is reported
-// once, as rows mode reports it.
+// A batch whose rows are refused only when it commits: a deferred foreign
+// key (SQLite, PostgreSQL) or a deferred unique check (PostgreSQL). Through
+// COPY and through INSERTs the commit fails, the batch goes again row by row,
+// and the refused row is reported once, as rows mode reports it. (SQLite
+// keeps its transaction open after such a failed COMMIT; PostgreSQL ends
+// it.) MariaDB has no deferred constraints: it checks each row when its
+// statement runs, and its COMMIT fails only when the connection or the
+// server does, which no table can set up.
 TEST_P(BatchTest, FailingCommitIsResentAndReportedOnce) {
-  if (!IsPostgres()) GTEST_SKIP() << "deferred checks are PostgreSQL's";
+  if (IsMaria()) GTEST_SKIP() << "MariaDB has no constraint that a COMMIT checks";
+  if (IsSqlite()) {
+    if (test_support::EnvOrEmpty("ODBCINI").empty()) GTEST_SKIP() << "needs the test environment's ODBCINI";
+    ASSERT_TRUE(UseForeignKeys()) << "no section [" << dsn_ << "] in $ODBCINI";
+  }
+  struct Case {
+    const char* name;
+    const char* id_column;  // the target's "id" column; %s: the parent table
+    bool postgres_only;
+  };
+  const Case cases[] = {
+      {"deferred foreign key",
+       "\"id\" NUMERIC REFERENCES \"%s\"(\"id\") DEFERRABLE "
+       "INITIALLY DEFERRED",
+       false},
+      {"deferred unique check", "\"id\" NUMERIC UNIQUE DEFERRABLE INITIALLY DEFERRED", true},
+  };
+  // The rows of ids 1 to 8 and a second row of id 5. The parent table holds
+  // every id but 6.
   const std::string table = UniqueName("sysdefer");
+  const std::string parent = UniqueName("sysparent");
   MakeFoxproTable(table, 8);
   Fox("INSERT INTO \"" + table + "\" VALUES(5, 'again', .T., NULL, NULL)");
-  const std::string query = "SELECT * FROM \"" + table + "\" ORDER BY \"id\", \"name\"";
-  const auto make_target = [&] {
-    DropSqlTable(table);
-    Sql("CREATE TABLE \"" + table + "\"(\"id\" NUMERIC UNIQUE DEFERRABLE INITIALLY DEFERRED," +
-        "\"name\" TEXT,\"paid\" BIT,\"note\" TEXT,\"q\" TEXT)");
-  };
-  make_target();
-  Copy(table, nullptr);
-  const std::vector<Row> rows_mode = SqlRows(query);
-  const std::vector<std::string> rows_reports = BoxTexts();
-  ASSERT_EQ(rows_mode.size(), 8u);
-  ASSERT_EQ(rows_reports.size(), 2u);  // the CREATE TABLE, the duplicate
-  for (BulkLoader* bulk : {options_.bulk, static_cast<BulkLoader*>(nullptr)}) {
-    SCOPED_TRACE(bulk != nullptr ? "COPY" : "INSERT");
-    make_target();
-    options_.rows = 100;
-    options_.rows_resent = 0;
-    options_.bulk = bulk;
-    Copy(table, &options_);
-    EXPECT_EQ(SqlRows(query), rows_mode);
-    EXPECT_EQ(BoxTexts(), rows_reports);
-    EXPECT_EQ(options_.rows_resent, 9);
+  Sql("CREATE TABLE \"" + parent + "\"(\"id\" NUMERIC PRIMARY KEY)");
+  for (int id : {1, 2, 3, 4, 5, 7, 8}) {
+    Sql("INSERT INTO \"" + parent + "\" VALUES(" + std::to_string(id) + ")");
   }
+  const std::string query = "SELECT * FROM \"" + table + "\" ORDER BY \"id\", \"name\"";
+  for (const Case& c : cases) {
+    if (c.postgres_only && !IsPostgres()) continue;
+    SCOPED_TRACE(c.name);
+    std::string id_column = c.id_column;
+    if (const std::size_t at = id_column.find("%s"); at != std::string::npos) {
+      id_column.replace(at, 2, parent);
+    }
+    const auto make_target = [&] {
+      DropSqlTable(table);
+      Sql("CREATE TABLE \"" + table + "\"(" + id_column +
+          ",\"name\" TEXT,\"paid\" BIT,\"note\" TEXT,\"q\" TEXT)");
+    };
+    make_target();
+    Copy(table, nullptr);
+    const std::vector<Row> rows_mode = SqlRows(query);
+    const std::vector<std::string> rows_reports = BoxTexts();
+    ASSERT_EQ(rows_mode.size(), 8u);
+    ASSERT_EQ(rows_reports.size(), 2u);  // the CREATE TABLE, the refused row
+    for (BulkLoader* bulk : {loader_.get(), static_cast<BulkLoader*>(nullptr)}) {
+      SCOPED_TRACE(bulk != nullptr ? "bulk loader" : "INSERT");
+      make_target();
+      options_.rows = 100;
+      options_.rows_resent = 0;
+      options_.bulk = bulk;
+      Copy(table, &options_);
+      EXPECT_EQ(SqlRows(query), rows_mode);
+      EXPECT_EQ(BoxTexts(), rows_reports);
+      EXPECT_EQ(options_.rows_resent, 9);
+    }
+  }
+  DropSqlTable(table);  // before its parent
 }
 
 // Without refusals every batch is sent whole; a table's last batch may be

@@ -345,7 +345,12 @@ class SqlBatch {
   // once it holds the configured number of rows.
   void AddRow(const std::vector<std::size_t>& value_starts) {
     statements_.push_back(run_.statement());
-    if (bulk_ && bulk_rows_ok_) bulk_rows_ok_ = AddBulkRow(value_starts);
+    if (bulk_ && bulk_rows_ok_ && !AddBulkRow(value_starts)) {
+      // This batch goes as INSERTs: whatever of it the loader has sent
+      // already is abandoned now, before the INSERTs meet its locks.
+      bulk_rows_ok_ = false;
+      options_.bulk->DiscardRows();
+    }
     if (static_cast<std::int64_t>(statements_.size()) >= options_.rows) Flush();
   }
 

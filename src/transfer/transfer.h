@@ -76,12 +76,15 @@ class BulkLoader {
   // the open SQL connection. True when this table's batches go through the
   // loader; false sends them as INSERTs. Never throws.
   virtual bool StartTable(ado::Connection& sql, const std::string& table) = 0;
-  // Adds one row to the open batch; the texts are copied.
+  // Adds one row to the open batch; the texts are copied. The loader may
+  // send rows of the batch before SendRows, inside the batch's own
+  // transaction, which only SendRows commits. Never throws.
   virtual void AddRow(const std::vector<BatchValue>& row) = 0;
   // Sends the open batch into `table` in one transaction of its own and
   // empties it. Throws (with that transaction rolled back) when it fails.
   virtual void SendRows(const std::string& table) = 0;
-  // Empties the open batch without sending it.
+  // Empties the open batch without sending it; rows of it already sent are
+  // rolled back.
   virtual void DiscardRows() = 0;
 };
 

@@ -59,6 +59,23 @@ void AppendQuotedName(std::string* out, std::string_view name) {
   *out += '"';
 }
 
+// The letter after the backslash that stands for `c` in COPY's text format,
+// or 0 for a byte that goes as it is.
+char CopyEscape(char c) {
+  switch (c) {
+    case '\\':
+      return '\\';
+    case '\t':
+      return 't';
+    case '\n':
+      return 'n';
+    case '\r':
+      return 'r';
+    default:
+      return 0;
+  }
+}
+
 using ResultPtr = std::unique_ptr<PGresult, decltype(&PQclear)>;
 
 }  // namespace
@@ -136,24 +153,18 @@ void AppendCopyValue(std::string* out, const std::string_view* value) {
     *out += "\\N";
     return;
   }
-  for (char c : *value) {
-    switch (c) {
-      case '\\':
-        *out += "\\\\";
-        break;
-      case '\t':
-        *out += "\\t";
-        break;
-      case '\n':
-        *out += "\\n";
-        break;
-      case '\r':
-        *out += "\\r";
-        break;
-      default:
-        *out += c;
-    }
+  // Runs without a byte to escape are appended whole.
+  const std::string_view text = *value;
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char escaped = CopyEscape(text[i]);
+    if (escaped == 0) continue;
+    out->append(text.data() + run, i - run);
+    *out += '\\';
+    *out += escaped;
+    run = i + 1;
   }
+  out->append(text.data() + run, text.size() - run);
 }
 
 std::string CopyStatement(std::string_view table) {
@@ -167,6 +178,8 @@ std::string CopyStatement(std::string_view table) {
 
 struct PgBulkConnection::Impl {
   PGconn* conn = nullptr;
+  std::string statement;   // the COPY being sent
+  std::string send_error;  // the first failure to send its data
   ~Impl() {
     if (conn != nullptr) PQfinish(conn);
   }
@@ -232,21 +245,36 @@ TargetIdentity PgBulkConnection::QueryIdentity(std::string_view table) {
 }
 
 std::int64_t PgBulkConnection::CopyRows(std::string_view table, std::string_view rows) {
-  const std::string statement = CopyStatement(table);
+  StartCopy(table);
+  for (std::size_t at = 0; at < rows.size(); at += kChunkBytes) {
+    PutCopyData(rows.substr(at, std::min(kChunkBytes, rows.size() - at)));
+  }
+  return EndCopy();
+}
+
+void PgBulkConnection::StartCopy(std::string_view table) {
+  impl_->statement = CopyStatement(table);
+  impl_->send_error.clear();
+  ResultPtr start = impl_->Run(impl_->statement);
+  if (PQresultStatus(start.get()) != PGRES_COPY_IN) {
+    throw ado::Error(impl_->statement + " failed: " + impl_->MessageOf(start.get()));
+  }
+}
+
+void PgBulkConnection::PutCopyData(std::string_view data) {
   PGconn* conn = impl_->conn;
-  {
-    ResultPtr start = impl_->Run(statement);
-    if (PQresultStatus(start.get()) != PGRES_COPY_IN) {
-      throw ado::Error(statement + " failed: " + impl_->MessageOf(start.get()));
+  for (std::size_t at = 0; at < data.size() && impl_->send_error.empty(); at += kChunkBytes) {
+    const std::size_t n = std::min(kChunkBytes, data.size() - at);
+    if (PQputCopyData(conn, data.data() + at, static_cast<int>(n)) != 1) {
+      impl_->send_error = Trimmed(PQerrorMessage(conn));
     }
   }
-  std::string send_error;
-  for (std::size_t at = 0; at < rows.size() && send_error.empty(); at += kChunkBytes) {
-    const std::size_t n = std::min(kChunkBytes, rows.size() - at);
-    if (PQputCopyData(conn, rows.data() + at, static_cast<int>(n)) != 1) {
-      send_error = Trimmed(PQerrorMessage(conn));
-    }
-  }
+}
+
+std::int64_t PgBulkConnection::EndCopy() {
+  PGconn* conn = impl_->conn;
+  std::string send_error = std::move(impl_->send_error);
+  impl_->send_error.clear();
   if (PQputCopyEnd(conn, send_error.empty() ? nullptr : "sending the rows failed") != 1) {
     if (send_error.empty()) send_error = Trimmed(PQerrorMessage(conn));
   }
@@ -262,9 +290,20 @@ std::int64_t PgBulkConnection::CopyRows(std::string_view table, std::string_view
       server_error = Trimmed(PQresultErrorMessage(raw));
     }
   }
-  if (!server_error.empty()) throw ado::Error(statement + " failed: " + server_error);
-  if (!send_error.empty()) throw ado::Error(statement + " failed: " + send_error);
+  if (!server_error.empty()) throw ado::Error(impl_->statement + " failed: " + server_error);
+  if (!send_error.empty()) throw ado::Error(impl_->statement + " failed: " + send_error);
   return stored;
+}
+
+void PgBulkConnection::AbortCopy() noexcept {
+  PGconn* conn = impl_->conn;
+  impl_->send_error.clear();
+  PQputCopyEnd(conn, "the batch was abandoned");
+  while (PGresult* raw = PQgetResult(conn)) {
+    const bool stuck = PQresultStatus(raw) == PGRES_COPY_IN;  // the end never left
+    PQclear(raw);
+    if (stuck) break;
+  }
 }
 
 // ---- Choosing the bulk path ----

@@ -97,6 +97,19 @@ class PgBulkConnection {
   // caller rolls it back.
   std::int64_t CopyRows(std::string_view table, std::string_view rows);
 
+  // The same COPY in steps, so that rows can be sent while later ones are
+  // still being built: StartCopy sends COPY "table" FROM STDIN (throws when
+  // the server refuses it); PutCopyData sends any part of the rows, in
+  // order, and never throws (a failure to send is kept and reported by
+  // EndCopy); EndCopy ends the data and returns the rows stored, or throws
+  // with the server's message. AbortCopy ends a started COPY as failed and
+  // never throws. A failure leaves the transaction aborted: the caller rolls
+  // it back.
+  void StartCopy(std::string_view table);
+  void PutCopyData(std::string_view data);
+  std::int64_t EndCopy();
+  void AbortCopy() noexcept;
+
  private:
   struct Impl;
   explicit PgBulkConnection(std::unique_ptr<Impl> impl);

@@ -14,6 +14,7 @@
 
 #include "ado/connection.h"
 #include "ado/odbc/odbc_provider.h"
+#include "transfer/bulk/pg_loader.h"
 
 namespace transfer::bulk {
 namespace {
@@ -199,6 +200,49 @@ TEST_F(PgCopyTest, CopyStoresWhatTheInsertsStore) {
   EXPECT_EQ(bulk->CopyRows(table_, "last\t\\N\t\\N\n"), 1);
   bulk->Commit();
   EXPECT_EQ(Rows("\"" + table_ + "\"").back(), "[last]|(null)|(null)|");
+}
+
+// The loader sends a batch while it is built, in chunks, inside the batch's
+// own transaction: nothing is visible before SendRows commits; a batch whose
+// bad row comes after rows already sent stores nothing and the next batch
+// goes through; a discarded batch stores nothing, whether or not part of it
+// was sent. Batches of 5,000 rows of about 100 bytes span several chunks.
+TEST_F(PgCopyTest, StreamedBatchesCommitWholeOrNotAtAll) {
+  std::unique_ptr<BulkLoader> loader = MakePgBulkLoader(dsn_, nullptr);
+  ASSERT_TRUE(loader->StartTable(odbc_, table_));
+  const std::string pad(90, 'x');
+  const auto add_rows = [&](int from, int to, int bad) {
+    for (int i = from; i < to; ++i) {
+      const std::string text = pad + std::to_string(i);
+      const std::string number = i == bad ? "not a number" : std::to_string(i);
+      loader->AddRow({{text}, {number}, {"", true}});
+    }
+  };
+  const auto count = [&] { return Rows("\"" + table_ + "\"").size(); };
+  struct Case {
+    const char* what;
+    int bad;             // the row that the server refuses, or -1
+    bool discard;        // DiscardRows instead of SendRows
+    std::size_t before;  // rows in the table before the batch ends
+    std::size_t after;
+  };
+  const Case cases[] = {{"a good batch", -1, false, 0, 5000},
+                        {"a bad row after rows already sent", 4990, false, 5000, 5000},
+                        {"a discarded batch", -1, true, 5000, 5000},
+                        {"the next good batch", -1, false, 5000, 10000}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    add_rows(0, 5000, c.bad);
+    EXPECT_EQ(count(), c.before) << "rows are seen before the commit";
+    if (c.discard) {
+      loader->DiscardRows();
+    } else if (c.bad >= 0) {
+      EXPECT_THROW(loader->SendRows(table_), ado::Error);
+    } else {
+      loader->SendRows(table_);
+    }
+    EXPECT_EQ(count(), c.after);
+  }
 }
 
 }  // namespace
