@@ -90,7 +90,7 @@ class BatchTest : public testing::TransferFixture,
     list1_ = testing::VectorTableList({table});
     list1_.Select(table);
     list2_ = testing::VectorTableList();  // the target is not listed
-    TransferContext context = Context();
+    TableWindowContext context = Context();
     context.batch = batch;
     SendFoxproToSybase(context);
   }
@@ -217,7 +217,7 @@ TEST_P(BatchTest, FlushingTheOpenBatchKeepsTheWholeRowsBuilt) {
   };
   EXPECT_EXIT(
       {
-        TransferContext context = Context();
+        TableWindowContext context = Context();
         context.batch = &options_;
         SendFoxproToSybase(context);
       },

@@ -13,6 +13,7 @@
 #include "app/application_title.h"
 #include "app/settings_store.h"
 #include "app/trap.h"
+#include "db/connect.h"
 #include "db/foxpro.h"
 #include "db/new_connection.h"
 #include "db/sybase.h"
@@ -64,8 +65,8 @@ void Form1::Form_Load() {
   // Both sides open: go straight on to the table window. A test that cannot
   // even create its connection is reported and the branch entered all the
   // same, as for any failing branch test.
-  if (trap.Test(144, [&] { return db::TestFoxproConnection(*this); })) {
-    if (trap.Test(146, [&] { return db::TestSybaseConnection(*this); })) {
+  if (trap.Test(144, [&] { return db::TestFoxproConnection(Fields()); })) {
+    if (trap.Test(146, [&] { return db::TestSybaseConnection(Fields()); })) {
       trap.Step(148, [&] { Require(table_window_).ShowTableWindow(); });
       trap.Step(150, [&] {
         hide();
@@ -85,7 +86,7 @@ void Form1::PushButton1_Click() {
   bool succeeded = trap.Silent([&] {
     ui_.SetPointer(this, ui::kBusyPointer);                       // 102
     Require(connection).SetCursorLocation(2);                     // 104
-    Require(connection).Open(db::FoxproConnectionString(*this));  // 106-110
+    db::OpenFoxpro(Require(connection), Fields());                // 106-110
     ShowMessage("Connection successful.");                        // 112
     ui_.SetPointer(this, ui::kDefaultPointer);                    // 114
   });
@@ -103,8 +104,8 @@ void Form1::PushButton2_Click() {
   trap.Step(100, [&] { connection = db::NewConnection(); });
   bool succeeded = trap.Silent([&] {
     ui_.SetPointer(this, ui::kBusyPointer);                       // 102
-    Require(connection).SetProvider(db::kSybaseProvider);         // 104
-    Require(connection).Open(db::SybaseConnectionString(*this));  // 106
+    db::SetSybaseProvider(Require(connection));                   // 104
+    db::OpenSybase(Require(connection), Fields());                // 106
     ShowMessage("Connection successful.");                        // 108
     ui_.SetPointer(this, ui::kDefaultPointer);                    // 110
   });
@@ -136,8 +137,8 @@ void Form1::PushButton4_Click() {
   if (!guard.acquired()) return;
   app::Trap trap(ui_, this, kWindowName, "PushButton4_Click");
   trap.Step(100, [&] { ui_.SetPointer(this, ui::kBusyPointer); });
-  if (trap.Test(102, [&] { return db::TestFoxproConnection(*this); })) {
-    if (trap.Test(104, [&] { return db::TestSybaseConnection(*this); })) {
+  if (trap.Test(102, [&] { return db::TestFoxproConnection(Fields()); })) {
+    if (trap.Test(104, [&] { return db::TestSybaseConnection(Fields()); })) {
       trap.Step(106, [&] { Require(table_window_).LoadTableWindow(); });
       trap.Step(108, [&] { Require(table_window_).ShowTableWindow(); });
       trap.Step(110, [&] { hide(); });
