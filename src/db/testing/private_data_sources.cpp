@@ -1,4 +1,4 @@
-#include "windows/tables/testing/private_data_sources.h"
+#include "db/testing/private_data_sources.h"
 
 #include <unistd.h>
 
@@ -11,7 +11,7 @@
 #include "ado/connection.h"
 #include "ado/odbc/odbc_provider.h"
 
-namespace windows::testing {
+namespace db::testing {
 namespace {
 
 const char* const kVariables[] = {"QUILLOMAR_DSN_SQLITE", "QUILLOMAR_DSN_PG",
@@ -198,4 +198,4 @@ std::string PostgresLogSince(std::size_t from) {
   return from < log.size() ? log.substr(from) : std::string();
 }
 
-}  // namespace windows::testing
+}  // namespace db::testing

@@ -1,4 +1,4 @@
-#include "windows/tables/testing/form2_fixture.h"
+#include "form2_fixture.h"
 
 #include <cstdlib>
 
