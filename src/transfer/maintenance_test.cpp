@@ -14,6 +14,7 @@
 #include "ado/error.h"
 #include "ado/provider.h"
 #include "platform/ui/operation_guard.h"
+#include "transfer/connection_checks.h"
 #include "transfer/testing/stand_ins.h"
 
 namespace transfer {
@@ -288,6 +289,38 @@ TEST_F(MaintenanceTest, IgnoredWhileAnotherOperationRuns) {
   EXPECT_TRUE(ui_.boxes.empty());
   EXPECT_TRUE(ui_.pointers.empty());
   EXPECT_TRUE(server_.opened.empty());
+}
+
+// The connection window's "Test Connection" buttons over the same stand-ins.
+TEST_F(MaintenanceTest, ConnectionChecksOpenTheirSideAndSayWhetherItOpened) {
+  struct Case {
+    void (*check)(ConnectionWindowContext&);
+    bool refuse_open;
+    const char* connection_string;
+    const char* message;
+  } const cases[] = {
+      {CheckFoxproConnection, false,
+       "Provider=vfpoledb.1;Data Source=/data/free;Collating Sequence=general;",
+       "Connection successful.|Quillo"},
+      {CheckFoxproConnection, true,
+       "Provider=vfpoledb.1;Data Source=/data/free;Collating Sequence=general;",
+       "Could not connect.|Quillo"},
+      {CheckSybaseConnection, false, "Data Source=Shop", "Connection successful.|Quillo"},
+      {CheckSybaseConnection, true, "Data Source=Shop", "Could not connect.|Quillo"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    server_ = Server();
+    server_.refuse_open = c.refuse_open;
+    ui_.boxes.clear();
+    ui_.pointers.clear();
+    ConnectionWindowContext context{ui_, nullptr, fields_, pointer_, "Quillo"};
+    c.check(context);
+    EXPECT_EQ(server_.opened, Strings{c.connection_string});
+    EXPECT_EQ(Infos(), Strings{c.message});
+    EXPECT_TRUE(ui_.Reports().empty());
+    EXPECT_EQ(ui_.pointers, (std::vector<int>{ui::kBusyPointer, ui::kDefaultPointer}));
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -126,8 +127,9 @@ PrivateDataSources::~PrivateDataSources() {
     if (databases_[i].empty()) continue;
     try {
       RunOn(base_names_[i], {"DROP DATABASE IF EXISTS " + databases_[i]});
-    } catch (...) {
-      // The throwaway servers are removed with the test folder anyway.
+    } catch (const std::exception&) {
+      // A destructor must not throw, and the throwaway servers are removed
+      // with the test folder anyway.
     }
   }
 }

@@ -24,6 +24,9 @@ class SettingsStore;
 namespace ui {
 class Ui;
 }
+namespace transfer {
+struct ConnectionWindowContext;
+}
 
 namespace windows {
 
@@ -88,6 +91,8 @@ class Form1 : public QWidget {
   void Place(QWidget* widget, int left, int top, int width, int height);
   void MoveToScreenCentre();
   void ShowMessage(const std::string& text);
+  // Runs one of the plain "Test Connection" handlers on this window.
+  void RunConnectionCheck(void (*check)(transfer::ConnectionWindowContext&));
   std::string ProgramFolder() const;
 
   ui::Ui& ui_;
