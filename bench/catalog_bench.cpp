@@ -23,11 +23,11 @@
 #include "platform/ui/qt_ui.h"
 #include "program/providers.h"
 #include "windows/tables/form2.h"
-#include "windows/tables/testing/private_data_sources.h"
+#include "db/testing/private_data_sources.h"
 
 namespace {
 
-using windows::testing::Server;
+using db::testing::Server;
 
 // Table names in a shuffled order, mixed letter case, some sharing a prefix.
 std::vector<std::string> MakeNames(int count) {
@@ -149,7 +149,7 @@ bool PrepareSqlite(const std::string& database, int count) {
 }
 
 void SqliteCatalog(windows::Form2& form, ui::Ui& ui,
-                   const windows::testing::PrivateDataSources& sources, int count) {
+                   const db::testing::PrivateDataSources& sources, int count) {
   if (!PrepareSqlite(sources.Database(Server::kSqlite), count)) {
     std::printf("SQLite skipped: could not prepare the database with the sqlite3 shell\n");
     return;
@@ -185,7 +185,7 @@ void FoxproCatalog(windows::Form2& form, ui::Ui& ui, int count) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
-  windows::testing::PrivateDataSources sources;
+  db::testing::PrivateDataSources sources;
   program::RegisterProviders();
   const int count = argc > 1 ? std::atoi(argv[1]) : 20000;
 

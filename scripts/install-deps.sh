@@ -6,8 +6,8 @@ purpose=${1:-run}
 packages=(cmake g++ make qt6-base-dev unixodbc-dev unixodbc libsqliteodbc libpq-dev fonts-liberation
           libgtest-dev libgmock-dev)
 if [ "$purpose" = test ]; then
-  packages+=(odbc-postgresql odbc-mariadb mariadb-server postgresql xvfb xauth xdotool imagemagick
-             python3-dbf python3-dbfread python3-xlib libdbd-xbase-perl clang libclang-rt-14-dev
+  packages+=(odbc-postgresql odbc-mariadb mariadb-server postgresql xvfb xauth xdotool openbox
+             imagemagick python3-dbf python3-dbfread python3-xlib libdbd-xbase-perl clang libclang-rt-14-dev
              libbenchmark-dev sqlite3 locales)
 fi
 missing=()

@@ -18,13 +18,6 @@ void AppendDoubling(std::string* out, std::string_view text, std::string_view sp
   out->append(text.substr(start));
 }
 
-std::string DoubleQuotedName(std::string_view name) {
-  std::string quoted = "\"";
-  AppendDoubling(&quoted, name, "\"");
-  quoted += '"';
-  return quoted;
-}
-
 }  // namespace
 
 Dialect::Family Dialect::FamilyOfDbmsName(std::string_view dbms_name) {
@@ -60,14 +53,6 @@ void Dialect::AppendStringLiteral(std::string* out, std::string_view text) const
   out->push_back('\'');
   AppendDoubling(out, text, backslash_escapes_ ? std::string_view("'\\") : "'");
   out->push_back('\'');
-}
-
-std::string Dialect::RenameStatement(std::string_view old_name, std::string_view new_name) const {
-  const char* verb = family_ == Family::kSqlAnywhere ? " RENAME " : " RENAME TO ";
-  std::string statement = "ALTER TABLE " + DoubleQuotedName(old_name) + verb +
-                          DoubleQuotedName(new_name);
-  if (family_ == Family::kSqlAnywhere) statement += ';';
-  return statement;
 }
 
 }  // namespace ado

@@ -57,11 +57,6 @@ class Dialect {
   // backslash doubled, so the database stores exactly `text`.
   void AppendStringLiteral(std::string* out, std::string_view text) const;
 
-  // ALTER TABLE renaming `old_name` to `new_name`, both double-quoted with
-  // every '"' doubled: SQL Anywhere's "ALTER TABLE \"a\" RENAME \"b\";",
-  // elsewhere "ALTER TABLE \"a\" RENAME TO \"b\"".
-  std::string RenameStatement(std::string_view old_name, std::string_view new_name) const;
-
   friend bool operator==(const Dialect&, const Dialect&) = default;
 
  private:

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ado/connection.h"
+#include "db/connect.h"
 
 namespace db {
 namespace {
@@ -50,6 +51,12 @@ bool HasSysInName(std::string_view name) {
   return false;
 }
 
+void ListFoxproTables(TableList& list, const ConnectionFields& fields, const Yield& yield) {
+  ado::Connection connection;
+  OpenFoxpro(connection, fields);
+  ReadCatalog(connection, list, yield, [](const std::string&) { return true; });
+}
+
 void ListFoxproTables(TableList& list, const std::string& connection_string, const Yield& yield) {
   ado::Connection connection;
   connection.Open(connection_string);
@@ -58,8 +65,8 @@ void ListFoxproTables(TableList& list, const std::string& connection_string, con
 
 void ListSybaseTables(TableList& list, const ConnectionFields& fields, const Yield& yield) {
   ado::Connection connection;
-  connection.SetProvider("MSDASQL");
-  connection.Open(SybaseConnectionString(fields));
+  SetSybaseProvider(connection);
+  OpenSybase(connection, fields);
   ReadCatalog(connection, list, yield, [](const std::string& name) { return !HasSysInName(name); });
 }
 

@@ -1,16 +1,17 @@
 #include "db/connection_fields.h"
 
+#include "db/connect.h"
+
 namespace db {
 
 std::string FoxproConnectionString(const ConnectionFields& fields) {
-  if (fields.Option1()) {
-    return "Provider=vfpoledb.1;Data Source=" + fields.Text1() + ";Collating Sequence=machine;";
-  }
-  return "Provider=vfpoledb.1;Data Source=" + fields.Text2() + ";Collating Sequence=general;";
+  const std::string head = std::string("Provider=") + kFoxproProvider + ";Data Source=";
+  if (fields.option1) return head + fields.text1 + ";Collating Sequence=machine;";
+  return head + fields.text2 + ";Collating Sequence=general;";
 }
 
 std::string SybaseConnectionString(const ConnectionFields& fields) {
-  return "Data Source=" + fields.Text3();
+  return "Data Source=" + fields.text3;
 }
 
 }  // namespace db

@@ -1,6 +1,7 @@
-// The connection window's fields, as every operation reads them at the moment
-// it opens a connection: the FoxPro option, the two FoxPro paths and the data
-// source name. The connection window implements it; tests use a plain struct.
+// The connection window's fields as a plain value: the FoxPro option, the two
+// FoxPro paths and the ODBC data source name. The connection window hands
+// them out (Form1::Fields) at the moment an operation starts; the command
+// line fills them from its options.
 #ifndef QUILLOMAR_DB_CONNECTION_FIELDS_H_
 #define QUILLOMAR_DB_CONNECTION_FIELDS_H_
 
@@ -8,34 +9,26 @@
 
 namespace db {
 
-class ConnectionFields {
- public:
-  virtual ~ConnectionFields() = default;
+struct ConnectionFields {
   // True while Option1 ("DBC File:") is selected.
-  virtual bool Option1() const = 0;
+  bool option1 = true;
   // Text1: the database container file.
-  virtual std::string Text1() const = 0;
+  std::string text1;
   // Text2: the free-table folder.
-  virtual std::string Text2() const = 0;
+  std::string text2;
   // Text3: the ODBC data source name.
-  virtual std::string Text3() const = 0;
+  std::string text3;
 };
 
-// A fixed set of fields, for tests and tools.
-struct FixedFields : ConnectionFields {
-  bool option1 = true;
-  std::string text1, text2, text3;
-  bool Option1() const override { return option1; }
-  std::string Text1() const override { return text1; }
-  std::string Text2() const override { return text2; }
-  std::string Text3() const override { return text3; }
-};
+// The earlier name of the same value, kept for the command-line tool and the
+// benchmarks.
+using FixedFields = ConnectionFields;
 
 // "Provider=vfpoledb.1;Data Source=" + path + ";Collating Sequence=machine;"
-// (Option1, Text1) or "...general;" (Text2), exactly as typed.
+// (option1, text1) or "...general;" (text2), exactly as typed.
 std::string FoxproConnectionString(const ConnectionFields& fields);
 
-// "Data Source=" + Text3, exactly as typed (the provider "MSDASQL" is set on
+// "Data Source=" + text3, exactly as typed (the provider "MSDASQL" is set on
 // the connection separately).
 std::string SybaseConnectionString(const ConnectionFields& fields);
 

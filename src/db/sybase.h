@@ -3,12 +3,9 @@
 #ifndef QUILLOMAR_DB_SYBASE_H_
 #define QUILLOMAR_DB_SYBASE_H_
 
-#include "db/connection_fields.h"
+#include "db/connect.h"
 
 namespace db {
-
-// The provider every SQL-side connection uses.
-inline constexpr char kSybaseProvider[] = "MSDASQL";
 
 // Creates a connection (a failure to create it is thrown to the caller), sets
 // the provider "MSDASQL" (no cursor location) and opens

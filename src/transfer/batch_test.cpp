@@ -134,7 +134,7 @@ class BatchTest : public testing::TransferFixture,
     list1_ = testing::VectorTableList({table});
     list1_.Select(table);
     list2_ = testing::VectorTableList();  // the target is not listed
-    TransferContext context = Context();
+    TableWindowContext context = Context();
     context.batch = batch;
     SendFoxproToSybase(context);
   }
@@ -299,7 +299,7 @@ TEST_P(BatchTest, FlushingTheOpenBatchKeepsTheWholeRowsBuilt) {
   });
   EXPECT_EXIT(
       {
-        TransferContext context = Context();
+        TableWindowContext context = Context();
         context.batch = &options_;
         SendFoxproToSybase(context);
       },

@@ -27,8 +27,8 @@ class HandlerTest : public ::testing::Test {
     fields_.text3 = "NoSuchDataSource";
   }
 
-  TransferContext Context() {
-    return TransferContext{ui_, nullptr, fields_, list1_, list2_, progress_, pointer_, "Quillo"};
+  TableWindowContext Context() {
+    return TableWindowContext{ui_, nullptr, fields_, list1_, list2_, progress_, pointer_, "Quillo"};
   }
 
   // "at line N" of every report, in order.
@@ -60,7 +60,7 @@ class HandlerTest : public ::testing::Test {
 
 TEST_F(HandlerTest, NoCurrentEntryShowsOnlyTheMessage) {
   struct Case {
-    void (*handler)(TransferContext&);
+    void (*handler)(TableWindowContext&);
     const char* message;
   } cases[] = {{SendFoxproToSybase, "Please select a table"},
                {SendSybaseToFoxpro, "Please select a table to send."}};
@@ -70,7 +70,7 @@ TEST_F(HandlerTest, NoCurrentEntryShowsOnlyTheMessage) {
   list2_.SetSelected(0, true);
   for (const Case& c : cases) {
     ui_.Clear();
-    TransferContext context = Context();
+    TableWindowContext context = Context();
     c.handler(context);
     ASSERT_EQ(ui_.Messages().size(), 1u);
     EXPECT_EQ(ui_.Messages()[0].text, c.message);
@@ -89,7 +89,7 @@ TEST_F(HandlerTest, BothSidesDownReportEveryStatementAndLeaveTheListsAlone) {
   list1_.Select("Orders");
   list2_.Select("Zeta");
   ui_.QueueAnswer(ui::kAnswerYes);
-  TransferContext context = Context();
+  TableWindowContext context = Context();
   SendFoxproToSybase(context);
   // Sybase open, FoxPro open; for Orders the SELECT fails, so after the Yes
   // the old table is kept: no DROP, nothing created.
@@ -117,7 +117,7 @@ TEST_F(HandlerTest, ReportsCarryTheContextOfTheirHandler) {
   list2_ = VectorTableList({"b"});
   list1_.Select("a");
   list2_.Select("b");
-  TransferContext context = Context();
+  TableWindowContext context = Context();
   SendFoxproToSybase(context);
   SendSybaseToFoxpro(context);
   auto reports = ui_.MessagesTitled("Application Error");
@@ -134,7 +134,7 @@ TEST_F(HandlerTest, ReportsCarryTheContextOfTheirHandler) {
 
 TEST_F(HandlerTest, NoAnswerSkipsTheTableAndUnselectedEntriesAreSkipped) {
   struct Case {
-    void (*handler)(TransferContext&);
+    void (*handler)(TableWindowContext&);
     std::vector<int> lines;
   } cases[] = {{SendFoxproToSybase, {114, 122}}, {SendSybaseToFoxpro, {116, 124}}};
   for (const Case& c : cases) {
@@ -145,7 +145,7 @@ TEST_F(HandlerTest, NoAnswerSkipsTheTableAndUnselectedEntriesAreSkipped) {
     ui_ = ui::ScriptedUi();
     ui_.SetDefaultYesNoAnswer(ui::kAnswerYes);
     ui_.QueueAnswer(ui::kAnswerNo);
-    TransferContext context = Context();
+    TableWindowContext context = Context();
     c.handler(context);
     EXPECT_EQ(ReportLines(), c.lines);
     EXPECT_EQ(ui_.Messages().size(), 3u);
@@ -161,7 +161,7 @@ TEST_F(HandlerTest, IgnoredWhileAnotherOperationRuns) {
   list2_ = VectorTableList({"b"});
   ui::OperationGuard running;
   ASSERT_TRUE(running.acquired());
-  TransferContext context = Context();
+  TableWindowContext context = Context();
   SendFoxproToSybase(context);
   SendSybaseToFoxpro(context);
   EXPECT_TRUE(ui_.Messages().empty());
@@ -174,7 +174,7 @@ TEST_F(HandlerTest, SecondOperationClickDuringACopyIsIgnored) {
   list1_.Select("a");
   list1_.Select("b");
   list2_.Select("c");
-  TransferContext context = Context();
+  TableWindowContext context = Context();
   int nested = 0;
   ui_.OnDoEvents([&] {
     if (nested++ > 0) return;

@@ -73,6 +73,8 @@ bool IsNumberKind(ado::Value::Kind kind) {
 
 std::string DoubleQuoted(std::string_view name) { return Enclosed(name, '"', '"'); }
 
+std::string BackQuoted(std::string_view name) { return Enclosed(name, '`', '`'); }
+
 std::string Bracketed(std::string_view name) { return Enclosed(name, '[', ']'); }
 
 std::string Quoted(std::string_view text) { return Enclosed(text, '\'', '\''); }
@@ -299,6 +301,21 @@ std::string BuildFoxproInsert(std::string_view table, const std::vector<ado::Val
     AppendFoxproValue(&statement, NullToDefault(value, ado::Value::Text("")).ToText());
   }
   FinishFoxproInsert(&statement);
+  return statement;
+}
+
+// ---- Deleting and renaming ----
+
+std::string FoxproDeleteStatement(std::string_view table) {
+  return "DROP TABLE " + BackQuoted(table);
+}
+
+std::string SqlRenameStatement(std::string_view old_name, std::string_view new_name,
+                               const ado::Dialect& dialect) {
+  const bool sql_anywhere = dialect.family() == ado::Dialect::Family::kSqlAnywhere;
+  std::string statement = "ALTER TABLE " + DoubleQuoted(old_name) +
+                          (sql_anywhere ? " RENAME " : " RENAME TO ") + DoubleQuoted(new_name);
+  if (sql_anywhere) statement += ';';
   return statement;
 }
 

@@ -1,6 +1,7 @@
-// The statement texts of both copies: quoting of names, the column type
-// tables, and CREATE TABLE / INSERT INTO built piece by piece, so that the
-// handlers can hold the statement of every moment for the error report.
+// The statement texts of the table window's operations: quoting of names,
+// the column type tables, CREATE TABLE / INSERT INTO of both copies built
+// piece by piece (so that the handlers can hold the statement of every moment
+// for the error report), and the DROP and RENAME of deleting and renaming.
 //
 // FoxPro to SQL: CREATE TABLE "t"("id" NUMERIC,"name" TEXT,"paid" BIT)
 //                INSERT INTO "t" VALUES(7, 'O''Hara', '1', NULL)
@@ -20,6 +21,9 @@ namespace transfer {
 
 // `name` between double quotes, every `"` inside doubled.
 std::string DoubleQuoted(std::string_view name);
+
+// `name` between backquotes, every '`' inside doubled.
+std::string BackQuoted(std::string_view name);
 
 // `name` between square brackets, every `]` inside written `]]`.
 std::string Bracketed(std::string_view name);
@@ -155,6 +159,18 @@ bool IsFoxproBinaryLiteral(FoxproColumnType type, const ado::Value& value);
 void AppendFoxproBinaryLiteral(std::string* out, std::string_view value_text);
 // Replaces the trailing ", '" by ")".
 void FinishFoxproInsert(std::string* statement);
+
+// ---- Deleting and renaming ----
+
+// "DROP TABLE `t`": what the FoxPro side's delete button sends (no
+// semicolon). The SQL side's delete button sends SqlDropStatement.
+std::string FoxproDeleteStatement(std::string_view table);
+
+// ALTER TABLE renaming `old_name` to `new_name`, both double-quoted: SQL
+// Anywhere's "ALTER TABLE \"a\" RENAME \"b\";", elsewhere
+// "ALTER TABLE \"a\" RENAME TO \"b\"".
+std::string SqlRenameStatement(std::string_view old_name, std::string_view new_name,
+                               const ado::Dialect& dialect);
 
 // ---- Whole statements (the handlers build them piece by piece) ----
 

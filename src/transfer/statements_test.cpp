@@ -276,3 +276,54 @@ TEST(FoxproToSqlStatements, PiecesGiveBackTheValueTheyCarry) {
 
 }  // namespace
 }  // namespace transfer
+
+namespace transfer {
+namespace {
+
+// The delete and rename statements: exact text for plain names, and quote
+// characters inside names doubled so they cannot close the quotes.
+TEST(MaintenanceStatements, DeleteStatementsQuoteEachSideItsOwnWay) {
+  struct Case {
+    std::string got, want;
+  } const cases[] = {
+      {FoxproDeleteStatement("orders"), "DROP TABLE `orders`"},
+      {FoxproDeleteStatement("order lines"), "DROP TABLE `order lines`"},
+      {FoxproDeleteStatement("a`b"), "DROP TABLE `a``b`"},
+      {FoxproDeleteStatement("``"), "DROP TABLE ``````"},
+      {FoxproDeleteStatement("quote\"kept"), "DROP TABLE `quote\"kept`"},
+      {SqlDropStatement("orders"), "DROP TABLE \"orders\""},
+      {SqlDropStatement("it's [x]"), "DROP TABLE \"it's [x]\""},
+      {SqlDropStatement("say \"hi\""), "DROP TABLE \"say \"\"hi\"\"\""},
+      {SqlDropStatement("\""), "DROP TABLE \"\"\"\""},
+      {SqlDropStatement("x\"; DROP TABLE y; --"), "DROP TABLE \"x\"\"; DROP TABLE y; --\""},
+      {DoubleQuoted(""), "\"\""},
+      {BackQuoted(std::string("nul\0byte", 8)), std::string("`nul\0byte`", 10)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.got, c.want);
+}
+
+TEST(MaintenanceStatements, RenameTakesTheFormOfTheConnectedDatabase) {
+  using Family = ado::Dialect::Family;
+  struct Case {
+    ado::Dialect dialect;
+    const char* old_name;
+    const char* new_name;
+    const char* want;
+  } const cases[] = {
+      {ado::Dialect(), R"(my "old" table)", R"(new "one")",
+       R"(ALTER TABLE "my ""old"" table" RENAME TO "new ""one""")"},
+      {ado::Dialect(Family::kMariaDb, true), R"(my "old" table)", R"(new "one")",
+       R"(ALTER TABLE "my ""old"" table" RENAME TO "new ""one""")"},
+      {ado::Dialect(Family::kSqlAnywhere, true), R"(my "old" table)", R"(new "one")",
+       R"(ALTER TABLE "my ""old"" table" RENAME "new ""one""";)"},
+      {ado::Dialect(Family::kSqlAnywhere, false), "orders", "archive",
+       R"(ALTER TABLE "orders" RENAME "archive";)"},
+      {ado::Dialect(), "a", "", R"(ALTER TABLE "a" RENAME TO "")"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SqlRenameStatement(c.old_name, c.new_name, c.dialect), c.want) << c.old_name;
+  }
+}
+
+}  // namespace
+}  // namespace transfer

@@ -11,6 +11,7 @@
 
 #include "ado/connection.h"
 #include "app/trap.h"
+#include "db/connect.h"
 #include "platform/ui/operation_guard.h"
 #include "transfer/datatype.h"
 #include "transfer/list_helpers.h"
@@ -26,7 +27,7 @@ constexpr int kNoAnswer = 0;
 // "sql: ".
 class CopyRun {
  public:
-  CopyRun(TransferContext& context, const char* handler)
+  CopyRun(TableWindowContext& context, const char* handler)
       : context_(context), trap_(context.ui, context.owner, "Form2", handler) {
     // The copies' reports always end with "sql: " and the statement as it
     // stands at the failure, which is empty until the first CREATE TABLE is
@@ -38,7 +39,7 @@ class CopyRun {
     records_.SetReadYield([&ui = context.ui] { ui.DoEvents(); });
   }
 
-  TransferContext& context() { return context_; }
+  TableWindowContext& context() { return context_; }
   app::Trap& trap() { return trap_; }
   ado::Connection& foxpro() { return foxpro_; }
   ado::Connection& sybase() { return sybase_; }
@@ -75,7 +76,7 @@ class CopyRun {
   }
 
  private:
-  TransferContext& context_;
+  TableWindowContext& context_;
   app::Trap trap_;
   // Declared before the record set so that the record set is released first.
   ado::Connection foxpro_;
@@ -94,7 +95,7 @@ struct TableOutcome {
 // handler must end (the message was shown).
 bool NoCurrentEntry(CopyRun& run, const db::TableList& source, int line, int box_line,
                     const char* message) {
-  TransferContext& c = run.context();
+  TableWindowContext& c = run.context();
   if (!run.Test(line, [&] { return source.ListIndex() == -1; })) return false;
   run.Step(box_line, [&] { c.ui.MessageBox(c.owner, message, ui::kOkOnly, c.application_title); });
   return true;
@@ -105,8 +106,8 @@ void OpenSybase(CopyRun& run, int first_line, int cursor_location) {
   ado::Connection& sybase = run.sybase();
   const db::ConnectionFields& fields = run.context().fields;
   run.Step(first_line, [&] { sybase.SetCursorLocation(cursor_location); });
-  run.Step(first_line + 2, [&] { sybase.SetProvider("MSDASQL"); });
-  run.Step(first_line + 4, [&] { sybase.Open(db::SybaseConnectionString(fields)); });
+  run.Step(first_line + 2, [&] { db::SetSybaseProvider(sybase); });
+  run.Step(first_line + 4, [&] { db::OpenSybase(sybase, fields); });
   if (sybase.IsOpen()) run.sql_dialect = sybase.dialect();
 }
 
@@ -115,16 +116,11 @@ void OpenFoxpro(CopyRun& run, int first_line, int cursor_location) {
   ado::Connection& foxpro = run.foxpro();
   const db::ConnectionFields& fields = run.context().fields;
   run.Step(first_line, [&] { foxpro.SetCursorLocation(cursor_location); });
-  if (run.Test(first_line + 2, [&] { return fields.Option1(); })) {
-    run.Step(first_line + 4, [&] {
-      foxpro.Open("Provider=vfpoledb.1;Data Source=" + fields.Text1() +
-                  ";Collating Sequence=machine;");
-    });
+  // The branch decides the line only; the fields are one value throughout.
+  if (run.Test(first_line + 2, [&] { return fields.option1; })) {
+    run.Step(first_line + 4, [&] { db::OpenFoxpro(foxpro, fields); });
   } else {
-    run.Step(first_line + 6, [&] {
-      foxpro.Open("Provider=vfpoledb.1;Data Source=" + fields.Text2() +
-                  ";Collating Sequence=general;");
-    });
+    run.Step(first_line + 6, [&] { db::OpenFoxpro(foxpro, fields); });
   }
 }
 
@@ -132,7 +128,7 @@ void OpenFoxpro(CopyRun& run, int first_line, int cursor_location) {
 // case. Returns the answer, or kNoAnswer when nothing was asked.
 int AskOverwrite(CopyRun& run, const db::TableList& target, const std::string& table,
                  int line) {
-  TransferContext& c = run.context();
+  TableWindowContext& c = run.context();
   int answer = kNoAnswer;
   if (run.Test(line, [&] { return ListContains(target, table); })) {
     run.Step(line + 2, [&] {
@@ -526,7 +522,7 @@ bool CopyRowsToSybase(CopyRun& run, const std::string& table,
 
 // Lines 126 to 284: one entry of List1.
 void CopyTableToSybase(CopyRun& run, int index) {
-  TransferContext& c = run.context();
+  TableWindowContext& c = run.context();
   ado::Recordset& records = run.records();
   run.Step(126, [&] { c.ui.DoEvents(); });
   if (!run.Test(128, [&] { return c.list1.Selected(index); })) return;
@@ -662,7 +658,7 @@ bool CopyRowsToFoxpro(CopyRun& run, const std::string& table,
 
 // Lines 128 to 268: one entry of List2.
 void CopyTableToFoxpro(CopyRun& run, int index) {
-  TransferContext& c = run.context();
+  TableWindowContext& c = run.context();
   ado::Recordset& records = run.records();
   if (!run.Test(128, [&] { return c.list2.Selected(index); })) return;
   std::string table;
@@ -690,7 +686,7 @@ void CopyTableToFoxpro(CopyRun& run, int index) {
 
 }  // namespace
 
-void SendFoxproToSybase(TransferContext& context) {
+void SendFoxproToSybase(TableWindowContext& context) {
   ui::OperationGuard guard;
   if (!guard.acquired()) return;  // another database operation is running
   CopyRun run(context, "PushButton3_Click");
@@ -705,7 +701,7 @@ void SendFoxproToSybase(TransferContext& context) {
   SetPointer(run, ui::kDefaultPointer, 298);
 }
 
-void SendSybaseToFoxpro(TransferContext& context) {
+void SendSybaseToFoxpro(TableWindowContext& context) {
   ui::OperationGuard guard;
   if (!guard.acquired()) return;  // another database operation is running
   CopyRun run(context, "PushButton4_Click");

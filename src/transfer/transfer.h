@@ -105,28 +105,32 @@ struct BatchOptions {
   std::int64_t rows_resent = 0;
 };
 
-// Everything one click of a copy button works with. The handler reads the
-// connection fields at the moment it opens its connections, reads and edits
-// both lists, and owns nothing here: every referenced object must outlive the
-// call (it runs modal boxes and yields to the event loop while it works).
-struct TransferContext {
+// Everything one click of a table-window button works with (the copies, and
+// deleting and renaming in transfer/maintenance.h). The handler reads and
+// edits both lists and owns nothing but the fields: every referenced object
+// must outlive the call (it runs modal boxes and yields to the event loop
+// while it works).
+struct TableWindowContext {
   ui::Ui& ui;
   // The table window: owner of every box. May be null in tests.
   QWidget* owner;
-  // The connection window's fields (Option1, Text1, Text2, Text3).
-  const db::ConnectionFields& fields;
+  // The connection window's fields, as they were when the button was clicked.
+  db::ConnectionFields fields;
   // List1: FoxPro tables. List2: tables of the SQL data source.
   db::TableList& list1;
   db::TableList& list2;
   ProgressBar& progress;
   WindowPointer& pointer;
-  // Title of the "Please select a table" boxes: the application title.
+  // Title of the handlers' own boxes: the application title.
   std::string application_title;
   // Null: one INSERT per row in autocommit, as the window copies. Otherwise
   // the copy to SQL sends batches (see BatchOptions); the copy to FoxPro
   // ignores it.
   BatchOptions* batch = nullptr;
 };
+
+// The earlier name, kept for the command-line tool and the benchmarks.
+using TransferContext = TableWindowContext;
 
 // Form2.PushButton3_Click, "Send Table/s To Sybase iAny": copies every FoxPro
 // table selected in List1 (lowest in the list first) into the SQL data
@@ -136,14 +140,14 @@ struct TransferContext {
 // step shows the error report (with the statement of that moment after
 // "sql: ") and the copy goes on. Ignored while another database operation
 // runs. Never throws.
-void SendFoxproToSybase(TransferContext& context);
+void SendFoxproToSybase(TableWindowContext& context);
 
 // Form2.PushButton4_Click, "Send Table/s To FoxPro": copies every SQL table
 // selected in List2 (lowest in the list first) into the FoxPro data as a
 // table of memo columns (BLOB for long binary columns), one INSERT per row,
 // and adds the name unchanged to List1 when the table exists afterwards.
 // Failures are reported and the copy goes on, as above. Never throws.
-void SendSybaseToFoxpro(TransferContext& context);
+void SendSybaseToFoxpro(TableWindowContext& context);
 
 }  // namespace transfer
 

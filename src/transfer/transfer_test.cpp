@@ -70,11 +70,11 @@ class TransferTest : public testing::TransferFixture,
   }
 
   void RunFoxproToSql() {
-    TransferContext context = Context();
+    TableWindowContext context = Context();
     SendFoxproToSybase(context);
   }
   void RunSqlToFoxpro() {
-    TransferContext context = Context();
+    TableWindowContext context = Context();
     SendSybaseToFoxpro(context);
   }
 
@@ -511,7 +511,7 @@ TEST_F(SqlSideDownTest, ReportsEveryStatementAndLeavesTheListAlone) {
   list1_ = testing::VectorTableList({table});
   list1_.Select(table);
   list2_ = testing::VectorTableList({"other"});
-  TransferContext context = Context();
+  TableWindowContext context = Context();
   SendFoxproToSybase(context);
   std::vector<int> lines;
   std::vector<std::string> statements;
@@ -535,7 +535,7 @@ TEST_F(SqlSideDownTest, SendingToFoxproCreatesNothing) {
   }
   list2_ = testing::VectorTableList({"gone"});
   list2_.Select("gone");
-  TransferContext context = Context();
+  TableWindowContext context = Context();
   SendSybaseToFoxpro(context);
   std::vector<int> lines;
   for (const auto& report : Reports()) lines.push_back(ReportLine(report));

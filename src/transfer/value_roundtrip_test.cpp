@@ -106,7 +106,7 @@ class RoundTripTest : public testing::TransferFixture,
     list1_ = testing::VectorTableList({table});
     list1_.Select(table);
     list2_ = testing::VectorTableList();
-    TransferContext context = Context();
+    TableWindowContext context = Context();
     SendFoxproToSybase(context);
   }
   // Copies `table` from the SQL side into a new folder "back".
@@ -116,7 +116,7 @@ class RoundTripTest : public testing::TransferFixture,
     list1_ = testing::VectorTableList();
     list2_ = testing::VectorTableList({table});
     list2_.Select(table);
-    TransferContext context = Context();
+    TableWindowContext context = Context();
     SendSybaseToFoxpro(context);
   }
   std::string ReportsText() const {

@@ -3,13 +3,15 @@
 # prepared settings file whose FoxPro folder and data source both open, so it
 # shows the table window on its own. Selects all and deletes on both sides,
 # goes "< Back" and "Next >", and checks the folder on disk and the database.
+# A real window manager (openbox) frames the windows, so that the table
+# window's height and the connection window's place are those a user sees.
 # Usage: table_window_e2e.sh PROGRAM SOURCE_DIR
-# Exits 77 (skipped) when Xvfb, xdotool or sqlite3 is missing.
+# Exits 77 (skipped) when Xvfb, xdotool, openbox or sqlite3 is missing.
 # With QUILLOMAR_UPDATE_DOCS=1 the table window's screenshot goes to docs/.
 set -euo pipefail
 PROGRAM=$1
 SOURCE_DIR=$2
-for tool in Xvfb xdotool import sqlite3; do
+for tool in Xvfb xdotool import sqlite3 openbox; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool is not installed; skipped"; exit 77; }
 done
 source "$SOURCE_DIR/scripts/screenshot-lib.sh"
@@ -18,8 +20,10 @@ FIXTURE=$SOURCE_DIR/../shared/fixtures/vfp/foxbin2prg/encuestas.dbf
 
 WORK=$(mktemp -d)
 APP_PID=
+WM_PID=
 cleanup() {
   [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
+  [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null || true
   xvfb_stop
   if [ "${KEEP_E2E:-0}" = 1 ]; then echo "e2e: kept $WORK"; else rm -rf "$WORK"; fi
 }
@@ -62,6 +66,20 @@ wait_single_window() {
   return 1
 }
 
+# The size of a window's own area, "WIDTHxHEIGHT".
+client_size() { xdotool getwindowgeometry "$1" | awk '/Geometry/ {print $2}'; }
+
+# Fails unless window $1's own area has its centre near the screen's
+# (1024x768): the frame is centred, so the title bar moves the area down a
+# little.
+expect_centred() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  local cx=$((X + WIDTH / 2)) cy=$((Y + HEIGHT / 2))
+  [ $((cx > 512 ? cx - 512 : 512 - cx)) -le 16 ] && [ "$cy" -ge 376 ] && [ "$cy" -le 424 ] ||
+    fail "$2: the window's centre is at $cx,$cy, not near the screen's 512,384"
+}
+
 dbf_count() { find "$WORK/free" -maxdepth 1 -iname '*.dbf' | wc -l; }
 sql_count() { sqlite3 "$WORK/e2e.db" "SELECT count(*) FROM sqlite_master WHERE type = 'table'"; }
 
@@ -83,6 +101,10 @@ FoxproOption=2
 INI
 
 xvfb_start || exit 77
+openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+WM_PID=$!
+sleep 1
+kill -0 "$WM_PID" 2>/dev/null || { echo "e2e: openbox did not start; skipped"; exit 77; }
 QT_QPA_PLATFORM=xcb LANG=C.UTF-8 XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/run "$PROGRAM" \
   >"$WORK/program.log" 2>&1 &
 APP_PID=$!
@@ -92,7 +114,7 @@ sleep 1
 W=$(wait_single_window - "") || fail "the start-up did not leave exactly one window"
 TITLE=$(xdotool getwindowname "$W")
 [ "$TITLE" = Quillomar ] || fail "window title is '$TITLE'"
-GEOMETRY=$(xdotool getwindowgeometry "$W" | awk '/Geometry/ {print $2}')
+GEOMETRY=$(client_size "$W")
 [ "$GEOMETRY" = "536x401" ] || fail "the start-up did not open the table window (geometry $GEOMETRY)"
 TABLES=$W
 import -window "$W" "$WORK/table-window.png"
@@ -116,15 +138,24 @@ click_control 4080 120 240 3100 3330 405
 [ "$(sqlite3 "$WORK/e2e.db" "SELECT count(*) FROM sqlite_master WHERE type = 'view'")" -eq 1 ] ||
   fail "the view is gone"
 
-# "< Back" (PushButton2 120, 5025, 3840, 405) shows the connection window.
-click_control 0 0 120 5025 3840 405
-W=$(wait_single_window - "$TABLES") || fail "< Back did not swap the windows"
-CONNECTION=$W
-import -window "$W" "$WORK/connection-window.png"
-
-# "Next >" (PushButton4 120, 3640, 7800, 405) shows the table window again.
-click_control 0 0 120 3640 7800 405
-W=$(wait_single_window "$TABLES") || fail "Next > did not show the table window again"
+# "< Back" (PushButton2 120, 5025, 3840, 405) shows the connection window,
+# never shown before, centred as at start-up. "Next >" (PushButton4 120,
+# 3640, 7800, 405) shows the table window again, loaded again, at its
+# height. Twice, since each load sets the height.
+for round in 1 2; do
+  W=$TABLES
+  click_control 0 0 120 5025 3840 405
+  W=$(wait_single_window - "$TABLES") || fail "< Back did not swap the windows"
+  CONNECTION=$W
+  sleep 0.5
+  [ "$round" = 2 ] || expect_centred "$W" "< Back"
+  [ "$round" = 2 ] || import -window "$W" "$WORK/connection-window.png"
+  click_control 0 0 120 3640 7800 405
+  W=$(wait_single_window "$TABLES") || fail "Next > did not show the table window again"
+  sleep 0.5
+  GEOMETRY=$(client_size "$W")
+  [ "$GEOMETRY" = "536x401" ] || fail "Next > $round: the table window is $GEOMETRY, not 536x401"
+done
 import -window "$W" "$WORK/table-window-empty.png"
 kill -0 "$APP_PID" 2>/dev/null || fail "the program ended"
 [ "$CONNECTION" != "$TABLES" ] || fail "one window for both"

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTest>
 
+#include "accessories/appearance.h"
 #include "ado/error.h"
 #include "app/application_title.h"
 #include "app/trap.h"
@@ -49,8 +50,8 @@ TEST_F(Form1Test, ControlsSitWhereTheDesignPutsThem) {
     QWidget* w = form_->findChild<QWidget*>(c.name);
     ASSERT_NE(w, nullptr) << c.name;
     EXPECT_EQ(w->geometry(),
-              QRect(Form1::TwipsToPixels(c.left, dpi), Form1::TwipsToPixels(c.top, dpi),
-                    Form1::TwipsToPixels(c.width, dpi), Form1::TwipsToPixels(c.height, dpi)))
+              QRect(accessories::TwipsToPixels(c.left, dpi), accessories::TwipsToPixels(c.top, dpi),
+                    accessories::TwipsToPixels(c.width, dpi), accessories::TwipsToPixels(c.height, dpi)))
         << c.name;
     QString caption;
     if (auto* b = qobject_cast<QAbstractButton*>(w)) caption = b->text();
@@ -58,15 +59,8 @@ TEST_F(Form1Test, ControlsSitWhereTheDesignPutsThem) {
     if (auto* l = qobject_cast<QLabel*>(w)) caption = l->text();
     EXPECT_EQ(caption.toStdString(), c.caption) << c.name;
   }
-  EXPECT_EQ(form_->size(), QSize(Form1::TwipsToPixels(8040, dpi), Form1::TwipsToPixels(4155, dpi)));
+  EXPECT_EQ(form_->size(), QSize(accessories::TwipsToPixels(8040, dpi), accessories::TwipsToPixels(4155, dpi)));
   EXPECT_EQ(form_->windowTitle().toStdString(), "Quillomar");
-}
-
-TEST(Form1Geometry, TwipsBecomePixelsAsAt96Dpi) {
-  for (int twips : {0, 7, 8, 15, 22, 23, 120, 345, 1905, 8040}) {
-    EXPECT_EQ(Form1::TwipsToPixels(twips, 96), (twips + 7) / 15) << twips;
-  }
-  EXPECT_EQ(Form1::TwipsToPixels(1440, 192), 192);
 }
 
 TEST_F(Form1Test, TabOrderFollowsTheTabIndices) {
@@ -128,10 +122,10 @@ TEST_F(Form1Test, OptionClicksStoreTheirNumber) {
   EXPECT_FALSE(IsStored("FoxproOption"));
   QTest::mouseClick(Option("Option2"), Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(Stored("FoxproOption"), "2");
-  EXPECT_FALSE(form_->Option1());
+  EXPECT_FALSE(form_->Fields().option1);
   QTest::mouseClick(Option("Option1"), Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(Stored("FoxproOption"), "1");
-  EXPECT_TRUE(form_->Option1());
+  EXPECT_TRUE(form_->Fields().option1);
 }
 
 TEST_F(Form1Test, LoadSampleSelectsTheFolderBesideTheProgram) {

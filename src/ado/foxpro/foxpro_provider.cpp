@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ado/connection_string.h"
 #include "ado/error.h"
 #include "foxpro/codepage/codepage.h"
 #include "foxpro/sql/database.h"
@@ -178,9 +179,8 @@ class FoxproSession : public Session {
     std::vector<fx::CatalogEntry> entries;
     fx::Status status = db_->catalog().List(&entries);
     if (!status.ok()) Throw(status);
-    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-      return ascii::LowerCase(a.name) < ascii::LowerCase(b.name);
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return ascii::LowerCase(a.name) < ascii::LowerCase(b.name); });
     std::vector<FieldInfo> fields = {
         {"TABLE_CATALOG", 130}, {"TABLE_SCHEMA", 130}, {"TABLE_NAME", 130}, {"TABLE_TYPE", 130}};
     std::vector<std::vector<Value>> rows;
@@ -195,53 +195,28 @@ class FoxproSession : public Session {
   std::unique_ptr<fx::sql::Database> db_;
 };
 
-// Position of `key` + "=" in `text` at or after `from`, case-insensitively,
-// at the start or after a ';'; npos when absent.
-std::size_t FindKey(const std::string& lower_text, const std::string& key, std::size_t from) {
-  std::string wanted = key + "=";
-  for (std::size_t pos = lower_text.find(wanted, from); pos != std::string::npos;
-       pos = lower_text.find(wanted, pos + 1)) {
-    std::size_t before = pos;
-    while (before > 0 && lower_text[before - 1] == ' ') --before;
-    if (before == 0 || lower_text[before - 1] == ';') return pos;
-  }
-  return std::string::npos;
-}
-
 }  // namespace
 
 FoxproSource ParseFoxproConnectionString(std::string_view connection_string) {
-  std::string text(connection_string);
-  std::string lower = ascii::LowerCase(text);
+  const std::string_view text = connection_string;
   FoxproSource source;
-  std::size_t collating = std::string::npos;
-  for (std::size_t pos = FindKey(lower, "collating sequence", 0); pos != std::string::npos;
-       pos = FindKey(lower, "collating sequence", pos + 1)) {
-    collating = pos;  // the last one: a path may itself contain the words
+  // The last collating key: a path may itself contain the words.
+  const auto collating = FindLastConnectionKeyPlace(text, "Collating Sequence");
+  if (const auto data = FindConnectionKeyPlace(text, "Data Source")) {
+    // The path runs to the collating key after it, else to the next known
+    // key or the end (without a final ';'), so that it may hold ';'.
+    const std::size_t end =
+        collating && collating->key_at > data->value_at
+            ? text.rfind(';', collating->key_at)
+            : ConnectionValueEnd(text, data->value_at,
+                                 {"Provider", "Mode", "User ID", "Password", "Exclusive"});
+    source.data_source = std::string(text.substr(data->value_at, end - data->value_at));
   }
-  std::size_t data = FindKey(lower, "data source", 0);
-  if (data != std::string::npos) {
-    std::size_t start = data + std::string("data source=").size();
-    std::size_t end = std::string::npos;
-    if (collating != std::string::npos && collating > start) {
-      end = lower.rfind(';', collating);
-    } else {
-      // No collating key after the path: it runs to the next known key or
-      // to the end (without a final ';').
-      for (const char* key : {"provider", "mode", "user id", "password", "exclusive"}) {
-        std::size_t other = FindKey(lower, key, start);
-        if (other != std::string::npos) end = std::min(end, lower.rfind(';', other));
-      }
-      if (end == std::string::npos)
-        end = !text.empty() && text.back() == ';' ? text.size() - 1 : text.size();
-    }
-    source.data_source = text.substr(start, end - start);
-  }
-  if (collating != std::string::npos) {
-    std::size_t start = collating + std::string("collating sequence=").size();
-    std::size_t end = text.find(';', start);
-    std::string name = ascii::LowerCase(
-        text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+  if (collating) {
+    const std::size_t end = text.find(';', collating->value_at);
+    std::string name = ascii::LowerCase(text.substr(
+        collating->value_at,
+        end == std::string_view::npos ? std::string_view::npos : end - collating->value_at));
     while (!name.empty() && name.back() == ' ') name.pop_back();
     while (!name.empty() && name.front() == ' ') name.erase(name.begin());
     if (std::find(std::begin(kCollations), std::end(kCollations), name) == std::end(kCollations)) {

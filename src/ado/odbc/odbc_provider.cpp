@@ -6,7 +6,9 @@
 #include <clocale>
 #include <cstring>
 #include <limits>
+#include <optional>
 
+#include "ado/connection_string.h"
 #include "ado/error.h"
 #include "ado/odbc/odbc_cursor.h"
 #include "ado/odbc/odbc_dialect.h"
@@ -15,7 +17,6 @@
 namespace ado::odbc {
 namespace {
 
-constexpr std::string_view kDataSourceKey = "data source=";
 constexpr std::string_view kForbiddenCharacters = "[]{}(),;?*=!@\\";
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -190,14 +191,11 @@ class OdbcSession : public Session {
 void RegisterOdbcProvider() { RegisterProvider("MSDASQL", &OpenSession); }
 
 std::string DataSourceNameOf(std::string_view connection_string) {
-  for (std::size_t i = 0; i + kDataSourceKey.size() <= connection_string.size(); ++i) {
-    bool match = true;
-    for (std::size_t k = 0; k < kDataSourceKey.size() && match; ++k) {
-      match = LowerAscii(connection_string[i + k]) == kDataSourceKey[k];
-    }
-    if (match) return std::string(connection_string.substr(i + kDataSourceKey.size()));
+  std::optional<std::string> name = FindConnectionKeyToEnd(connection_string, "Data Source");
+  if (!name) {
+    throw Error("The connection string names no ODBC data source (\"Data Source=\" is missing).");
   }
-  throw Error("The connection string names no ODBC data source (\"Data Source=\" is missing).");
+  return *name;
 }
 
 void CheckDataSourceName(std::string_view name) {

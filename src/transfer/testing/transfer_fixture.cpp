@@ -203,8 +203,8 @@ void TransferFixture::DropSqlTable(const std::string& name) {
   }
 }
 
-TransferContext TransferFixture::Context() {
-  return TransferContext{ui_, nullptr, fields_, list1_, list2_, progress_, pointer_, "Quillomar"};
+TableWindowContext TransferFixture::Context() {
+  return TableWindowContext{ui_, nullptr, fields_, list1_, list2_, progress_, pointer_, "Quillomar"};
 }
 
 int TransferFixture::ReportLine(const ui::UiCall& report) {

@@ -75,7 +75,7 @@ class TransferFixture : public ::testing::Test {
   void DropSqlTable(const std::string& name);
 
   // The context the handlers get.
-  TransferContext Context();
+  TableWindowContext Context();
 
   // The error reports shown so far, and the line number each names.
   std::vector<ui::UiCall> Reports() const { return ui_.MessagesTitled("Application Error"); }

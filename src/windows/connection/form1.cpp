@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <utility>
 
 #include "accessories/appearance.h"
 #include "app/application_title.h"
@@ -48,13 +49,11 @@ const std::array<const char*, 10>& ConnectionHelpItems() {
   return kItems;
 }
 
-int Form1::TwipsToPixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
-
 Form1::Form1(ui::Ui& ui, app::SettingsStore& settings, QWidget* parent)
     : QWidget(parent), ui_(ui), settings_(settings) {
   setObjectName(kWindowName);
-  setFixedSize(TwipsToPixels(kClientWidth, logicalDpiX()),
-               TwipsToPixels(kClientHeight, logicalDpiY()));
+  setFixedSize(accessories::TwipsToPixels(kClientWidth, logicalDpiX()),
+               accessories::TwipsToPixels(kClientHeight, logicalDpiY()));
   CreateControls();
   SetDesignFonts();
   SetDesignColours();
@@ -67,8 +66,9 @@ Form1::Form1(ui::Ui& ui, app::SettingsStore& settings, QWidget* parent)
 Form1::~Form1() = default;
 
 void Form1::Place(QWidget* widget, int left, int top, int width, int height) {
-  int dx = logicalDpiX();
-  int dy = logicalDpiY();
+  const int dx = logicalDpiX();
+  const int dy = logicalDpiY();
+  using accessories::TwipsToPixels;
   widget->setGeometry(TwipsToPixels(left, dx), TwipsToPixels(top, dy), TwipsToPixels(width, dx),
                       TwipsToPixels(height, dy));
 }
@@ -165,14 +165,17 @@ void Form1::SetTabOrder() {
 }
 
 void Form1::ConnectHandlers() {
-  connect(push_button1_, &QPushButton::clicked, this, &Form1::PushButton1_Click);
-  connect(push_button2_, &QPushButton::clicked, this, &Form1::PushButton2_Click);
-  connect(push_button3_, &QPushButton::clicked, this, &Form1::PushButton3_Click);
-  connect(push_button4_, &QPushButton::clicked, this, &Form1::PushButton4_Click);
-  connect(push_button5_, &QPushButton::clicked, this, &Form1::PushButton5_Click);
-  connect(push_button6_, &QPushButton::clicked, this, &Form1::PushButton6_Click);
-  connect(push_button7_, &QPushButton::clicked, this, &Form1::PushButton7_Click);
-  connect(push_button8_, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+  // The click handlers, by button; each traps its own failures.
+  using Handler = void (Form1::*)();
+  const std::pair<QPushButton*, Handler> clicks[] = {
+      {push_button1_, &Form1::PushButton1_Click}, {push_button2_, &Form1::PushButton2_Click},
+      {push_button3_, &Form1::PushButton3_Click}, {push_button4_, &Form1::PushButton4_Click},
+      {push_button5_, &Form1::PushButton5_Click}, {push_button6_, &Form1::PushButton6_Click},
+      {push_button7_, &Form1::PushButton7_Click}, {push_button8_, &Form1::PushButton8_Click},
+  };
+  for (const auto& [button, handler] : clicks) {
+    connect(button, &QPushButton::clicked, this, handler);
+  }
   // Change handlers: every change of a box's text, typed or set by code, is
   // stored at once under its key.
   connect(text1_, &QLineEdit::textChanged, this,
@@ -201,10 +204,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-bool Form1::Option1() const { return option1_->isChecked(); }
-std::string Form1::Text1() const { return S(text1_->text()); }
-std::string Form1::Text2() const { return S(text2_->text()); }
-std::string Form1::Text3() const { return S(text3_->text()); }
+db::ConnectionFields Form1::Fields() const {
+  return db::ConnectionFields{option1_->isChecked(), S(text1_->text()), S(text2_->text()),
+                              S(text3_->text())};
+}
 
 std::string Form1::ProgramFolder() const { return accessories::ProgramFolder(); }
 
@@ -213,13 +216,22 @@ void Form1::ShowMessage(const std::string& text) {
 }
 
 void Form1::ShowCentred() {
-  QScreen* where = screen();
-  if (where != nullptr) {
-    QRect frame = frameGeometry();
-    frame.moveCenter(where->availableGeometry().center());
-    move(frame.topLeft());
-  }
+  MoveToScreenCentre();
   show();
+}
+
+void Form1::setVisible(bool visible) {
+  if (visible && !placed_) MoveToScreenCentre();
+  QWidget::setVisible(visible);
+}
+
+void Form1::MoveToScreenCentre() {
+  placed_ = true;
+  QScreen* where = screen();
+  if (where == nullptr) return;
+  QRect frame = frameGeometry();
+  frame.moveCenter(where->availableGeometry().center());
+  move(frame.topLeft());
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

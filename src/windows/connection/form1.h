@@ -24,12 +24,15 @@ class SettingsStore;
 namespace ui {
 class Ui;
 }
+namespace transfer {
+struct ConnectionWindowContext;
+}
 
 namespace windows {
 
 class TableWindowHost;
 
-class Form1 : public QWidget, public db::ConnectionFields {
+class Form1 : public QWidget {
   Q_OBJECT
 
  public:
@@ -46,11 +49,9 @@ class Form1 : public QWidget, public db::ConnectionFields {
   // the close was accepted.
   void SetUnloadAction(std::function<void()> action) { unload_ = std::move(action); }
 
-  // The fields as every operation reads them.
-  bool Option1() const override;
-  std::string Text1() const override;
-  std::string Text2() const override;
-  std::string Text3() const override;
+  // The fields as they stand now, as a value: every operation takes them
+  // once when it starts.
+  db::ConnectionFields Fields() const;
 
   // True when the start-up went straight on to the table window and hid this
   // window; the program then does not show it.
@@ -59,8 +60,9 @@ class Form1 : public QWidget, public db::ConnectionFields {
   // Shows the window centred on its screen.
   void ShowCentred();
 
-  // Design-fixed twips to pixels: (twips + 7) / 15 at 96 dpi, scaled by dpi.
-  static int TwipsToPixels(int twips, int dpi);
+  // The first time the window becomes visible, however it is shown (at
+  // start-up or by the table window's "< Back"), it opens centred.
+  void setVisible(bool visible) override;
 
  public slots:
   // The start-up sequence; run once before the window is first shown.
@@ -87,7 +89,10 @@ class Form1 : public QWidget, public db::ConnectionFields {
   QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int left, int top,
                           int width, int height);
   void Place(QWidget* widget, int left, int top, int width, int height);
+  void MoveToScreenCentre();
   void ShowMessage(const std::string& text);
+  // Runs one of the plain "Test Connection" handlers on this window.
+  void RunConnectionCheck(void (*check)(transfer::ConnectionWindowContext&));
   std::string ProgramFolder() const;
 
   ui::Ui& ui_;
@@ -95,6 +100,7 @@ class Form1 : public QWidget, public db::ConnectionFields {
   TableWindowHost* table_window_ = nullptr;
   std::function<void()> unload_;
   bool hidden_by_load_ = false;
+  bool placed_ = false;
 
   QGroupBox* frame1_ = nullptr;
   QGroupBox* frame2_ = nullptr;

@@ -9,15 +9,15 @@
 #include <string>
 
 #include "accessories/appearance.h"
-#include "ado/connection.h"
+#include "ado/error.h"
 #include "app/application_title.h"
 #include "app/settings_store.h"
 #include "app/trap.h"
 #include "db/foxpro.h"
-#include "db/new_connection.h"
 #include "db/sybase.h"
 #include "platform/ui/operation_guard.h"
 #include "platform/ui/ui.h"
+#include "transfer/connection_checks.h"
 #include "windows/connection/form1.h"
 #include "windows/connection/table_window_host.h"
 
@@ -27,11 +27,6 @@ namespace {
 constexpr char kWindowName[] = "Form1";
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
-
-ado::Connection& Require(const std::unique_ptr<ado::Connection>& connection) {
-  if (!connection) throw ado::Error("Object variable not set", 91);
-  return *connection;
-}
 
 TableWindowHost& Require(TableWindowHost* table_window) {
   if (table_window == nullptr) throw ado::Error("The table window is not available", 91);
@@ -64,8 +59,8 @@ void Form1::Form_Load() {
   // Both sides open: go straight on to the table window. A test that cannot
   // even create its connection is reported and the branch entered all the
   // same, as for any failing branch test.
-  if (trap.Test(144, [&] { return db::TestFoxproConnection(*this); })) {
-    if (trap.Test(146, [&] { return db::TestSybaseConnection(*this); })) {
+  if (trap.Test(144, [&] { return db::TestFoxproConnection(Fields()); })) {
+    if (trap.Test(146, [&] { return db::TestSybaseConnection(Fields()); })) {
       trap.Step(148, [&] { Require(table_window_).ShowTableWindow(); });
       trap.Step(150, [&] {
         hide();
@@ -75,43 +70,14 @@ void Form1::Form_Load() {
   }
 }
 
-void Form1::PushButton1_Click() {
-  ui::OperationGuard guard;
-  if (!guard.acquired()) return;
-  app::Trap trap(ui_, this, kWindowName, "PushButton1_Click");
-  std::unique_ptr<ado::Connection> connection;
-  trap.Step(100, [&] { connection = db::NewConnection(); });
-  // From here on a failure skips to the closing test without a report.
-  bool succeeded = trap.Silent([&] {
-    ui_.SetPointer(this, ui::kBusyPointer);                       // 102
-    Require(connection).SetCursorLocation(2);                     // 104
-    Require(connection).Open(db::FoxproConnectionString(*this));  // 106-110
-    ShowMessage("Connection successful.");                        // 112
-    ui_.SetPointer(this, ui::kDefaultPointer);                    // 114
-  });
-  if (!succeeded) {  // 116
-    trap.Step(118, [&] { ShowMessage("Could not connect."); });
-    trap.Step(120, [&] { ui_.SetPointer(this, ui::kDefaultPointer); });
-  }
-}
+void Form1::PushButton1_Click() { RunConnectionCheck(&transfer::CheckFoxproConnection); }
+void Form1::PushButton2_Click() { RunConnectionCheck(&transfer::CheckSybaseConnection); }
 
-void Form1::PushButton2_Click() {
-  ui::OperationGuard guard;
-  if (!guard.acquired()) return;
-  app::Trap trap(ui_, this, kWindowName, "PushButton2_Click");
-  std::unique_ptr<ado::Connection> connection;
-  trap.Step(100, [&] { connection = db::NewConnection(); });
-  bool succeeded = trap.Silent([&] {
-    ui_.SetPointer(this, ui::kBusyPointer);                       // 102
-    Require(connection).SetProvider(db::kSybaseProvider);         // 104
-    Require(connection).Open(db::SybaseConnectionString(*this));  // 106
-    ShowMessage("Connection successful.");                        // 108
-    ui_.SetPointer(this, ui::kDefaultPointer);                    // 110
-  });
-  if (!succeeded) {  // 112
-    trap.Step(114, [&] { ShowMessage("Could not connect."); });
-    trap.Step(116, [&] { ui_.SetPointer(this, ui::kDefaultPointer); });
-  }
+void Form1::RunConnectionCheck(void (*check)(transfer::ConnectionWindowContext&)) {
+  transfer::UiWindowPointer pointer(ui_, this);
+  transfer::ConnectionWindowContext context{ui_, this, Fields(), pointer,
+                                            app::ApplicationTitle()};
+  check(context);
 }
 
 void Form1::PushButton3_Click() {
@@ -136,8 +102,8 @@ void Form1::PushButton4_Click() {
   if (!guard.acquired()) return;
   app::Trap trap(ui_, this, kWindowName, "PushButton4_Click");
   trap.Step(100, [&] { ui_.SetPointer(this, ui::kBusyPointer); });
-  if (trap.Test(102, [&] { return db::TestFoxproConnection(*this); })) {
-    if (trap.Test(104, [&] { return db::TestSybaseConnection(*this); })) {
+  if (trap.Test(102, [&] { return db::TestFoxproConnection(Fields()); })) {
+    if (trap.Test(104, [&] { return db::TestSybaseConnection(Fields()); })) {
       trap.Step(106, [&] { Require(table_window_).LoadTableWindow(); });
       trap.Step(108, [&] { Require(table_window_).ShowTableWindow(); });
       trap.Step(110, [&] { hide(); });

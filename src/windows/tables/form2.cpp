@@ -8,12 +8,14 @@
 #include <QPushButton>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "accessories/appearance.h"
 #include "app/application_title.h"
 #include "app/trap.h"
 #include "db/catalog.h"
 #include "platform/ui/operation_guard.h"
+#include "windows/connection/form1.h"
 
 namespace windows {
 namespace {
@@ -42,9 +44,17 @@ void EndProgramNow() {
 
 }  // namespace
 
+Form2::Form2(ui::Ui& ui, const Form1& fields_window, QWidget* connection_window)
+    : Form2(
+          ui, [&fields_window] { return fields_window.Fields(); }, connection_window) {}
+
 Form2::Form2(ui::Ui& ui, const db::ConnectionFields& fields, QWidget* connection_window)
+    : Form2(
+          ui, [&fields] { return fields; }, connection_window) {}
+
+Form2::Form2(ui::Ui& ui, FieldsSource fields, QWidget* connection_window)
     : ui_(ui),
-      fields_(fields),
+      fields_(std::move(fields)),
       connection_window_(connection_window),
       program_folder_(accessories::ProgramFolder()),
       end_program_(EndProgramNow) {
@@ -155,16 +165,9 @@ void Form2::ConnectHandlers() {
                                 &Form2::PushButton10_Click,
                                 &Form2::PushButton11_Click,
                                 &Form2::PushButton12_Click};
+  // Each handler traps its own failures.
   for (int number = 1; number <= 12; ++number) {
-    const Handler handler = handlers[number];
-    connect(buttons_[number], &QPushButton::clicked, this, [this, handler] {
-      // The handlers trap their own failures; this only keeps anything
-      // unforeseen from leaving a Qt slot.
-      try {
-        (this->*handler)();
-      } catch (...) {
-      }
-    });
+    connect(buttons_[number], &QPushButton::clicked, this, handlers[number]);
   }
 }
 
@@ -202,28 +205,20 @@ void Form2::LoadHandPointer(app::Trap& trap) {
 }
 
 void Form2::ReadCatalogs(app::Trap& trap) {
-  std::string foxpro;
-  if (trap.Test(112, [&] { return fields_.Option1(); })) {
-    trap.Step(114, [&] {
-      foxpro =
-          "Provider=vfpoledb.1;Data Source=" + fields_.Text1() + ";Collating Sequence=machine;";
-    });
-  } else {
-    trap.Step(116, [&] {
-      foxpro =
-          "Provider=vfpoledb.1;Data Source=" + fields_.Text2() + ";Collating Sequence=general;";
-    });
-  }
+  // Lines 112 to 116 chose the FoxPro connection string by the option; the
+  // catalog's own open chooses it now, from the same one value of the fields.
+  const db::ConnectionFields fields = fields_();
   const db::Yield yield = [this] { ui_.DoEvents(); };
-  trap.Step(118, [&] { db::ListFoxproTables(*list1_, foxpro, yield); });
-  trap.Step(120, [&] { db::ListSybaseTables(*list2_, fields_, yield); });
+  trap.Step(118, [&] { db::ListFoxproTables(*list1_, fields, yield); });
+  trap.Step(120, [&] { db::ListSybaseTables(*list2_, fields, yield); });
 }
 
 void Form2::SetLoadedHeight() {
-  // The outer height: the top of "< Back" plus its height plus 580 twips.
-  const int outer = Px(kBackTop + kBackHeight + kBottomMargin);
-  const int frame_extra = frameGeometry().height() - geometry().height();
-  resize(width(), outer - frame_extra);
+  // The top of "< Back" plus its height plus 580 twips, as the window's own
+  // area: the same on every load, whether or not the window manager has
+  // framed the window yet (a height that took the frame off would shrink
+  // the window by its title bar on each later load).
+  resize(width(), Px(kBackTop + kBackHeight + kBottomMargin));
 }
 
 void SetEverySelection(app::Trap& trap, db::TableList& list, bool selected) {

@@ -24,11 +24,13 @@ class QPushButton;
 namespace app {
 class Trap;
 }
-namespace ado {
-class Connection;
+namespace transfer {
+struct TableWindowContext;
 }
 
 namespace windows {
+
+class Form1;
 
 // Select All / Deselect All: line 100 reads the entry count once, line 102
 // sets one entry's flag (a failure skips that entry only), line 104 goes to
@@ -39,9 +41,18 @@ class Form2 : public QWidget, public TableWindowHost {
   Q_OBJECT
 
  public:
-  // `ui` and `fields` (the connection window's fields, read at the moment of
-  // each operation) must outlive the window. `connection_window` is shown by
-  // "< Back" and may be set later with SetConnectionWindow.
+  // Where an operation takes the connection fields from when it starts.
+  using FieldsSource = std::function<db::ConnectionFields()>;
+
+  // `ui` must outlive the window. `connection_window` is shown by "< Back"
+  // and may be set later with SetConnectionWindow.
+  Form2(ui::Ui& ui, FieldsSource fields, QWidget* connection_window = nullptr);
+  // Takes the fields from `fields_window` (Form1::Fields), which must outlive
+  // this window.
+  Form2(ui::Ui& ui, const Form1& fields_window, QWidget* connection_window = nullptr);
+  // Takes the fields from the value `fields` refers to as it is at each
+  // operation (tests and benchmarks change it between clicks); it must
+  // outlive this window.
   Form2(ui::Ui& ui, const db::ConnectionFields& fields, QWidget* connection_window = nullptr);
   ~Form2() override;
 
@@ -99,18 +110,15 @@ class Form2 : public QWidget, public TableWindowHost {
   int Px(int twips) const;
 
   void SelectAll(SortedTableList& list, const char* handler, bool selected);
-  void SendTables(bool foxpro_to_sybase);
+  // Runs one of the plain handlers of transfer/ on this window's context.
+  void RunOnContext(void (*handler)(transfer::TableWindowContext&));
   void LoadHandPointer(app::Trap& trap);
   void ReadCatalogs(app::Trap& trap);
   void SetLoadedHeight();
-  void DeleteSelected(app::Trap& trap, const std::unique_ptr<ado::Connection>& connection,
-                      SortedTableList& list, int first_line,
-                      std::string (*statement)(std::string_view));
-  void RenameSelected(app::Trap& trap, const std::unique_ptr<ado::Connection>& connection);
   void ShowInfo(const std::string& text);
 
   ui::Ui& ui_;
-  const db::ConnectionFields& fields_;
+  FieldsSource fields_;
   QWidget* connection_window_;
   std::string program_folder_;
   std::function<void()> end_program_;

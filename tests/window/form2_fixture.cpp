@@ -1,4 +1,4 @@
-#include "windows/tables/testing/form2_fixture.h"
+#include "form2_fixture.h"
 
 #include <cstdlib>
 
@@ -8,6 +8,20 @@ PrivateDataSources& Sources() {
   static PrivateDataSources sources;
   return sources;
 }
+
+namespace {
+
+// Makes the private databases before the first test, so that they exist
+// before the first ODBC call reads the data sources.
+class SourcesEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { Sources(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const kSources =
+    ::testing::AddGlobalTestEnvironment(new SourcesEnvironment);
+
+}  // namespace
 
 Form2Test::Form2Test() {
   // A FoxPro side that cannot open unless a test says otherwise.

@@ -1,17 +1,19 @@
-#include "windows/tables/testing/private_data_sources.h"
+#include "db/testing/private_data_sources.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <map>
 #include <sstream>
 
 #include "ado/connection.h"
 #include "ado/odbc/odbc_provider.h"
+#include "db/connect.h"
 
-namespace windows::testing {
+namespace db::testing {
 namespace {
 
 const char* const kVariables[] = {"QUILLOMAR_DSN_SQLITE", "QUILLOMAR_DSN_PG",
@@ -45,10 +47,17 @@ std::string ReadFile(const std::string& path) {
   return out.str();
 }
 
+// Opens `connection` on the ODBC data source `name` as the program does.
+void OpenDataSource(ado::Connection& connection, const std::string& name) {
+  db::ConnectionFields fields;
+  fields.text3 = name;
+  db::SetSybaseProvider(connection);
+  db::OpenSybase(connection, fields);
+}
+
 void RunOn(const std::string& data_source, const std::vector<std::string>& statements) {
   ado::Connection connection;
-  connection.SetProvider("MSDASQL");
-  connection.Open("Data Source=" + data_source);
+  OpenDataSource(connection, data_source);
   for (const auto& sql : statements) connection.Execute(sql);
 }
 
@@ -126,8 +135,9 @@ PrivateDataSources::~PrivateDataSources() {
     if (databases_[i].empty()) continue;
     try {
       RunOn(base_names_[i], {"DROP DATABASE IF EXISTS " + databases_[i]});
-    } catch (...) {
-      // The throwaway servers are removed with the test folder anyway.
+    } catch (const std::exception&) {
+      // A destructor must not throw, and the throwaway servers are removed
+      // with the test folder anyway.
     }
   }
 }
@@ -140,9 +150,8 @@ void PrivateDataSources::Run(Server server, const std::vector<std::string>& stat
 
 std::vector<std::string> ServerTables(const PrivateDataSources& sources, Server server) {
   ado::Connection connection;
-  connection.SetProvider("MSDASQL");
   connection.SetCursorLocation(3);
-  connection.Open("Data Source=" + sources.Name(server));
+  OpenDataSource(connection, sources.Name(server));
   const char* query =
       server == Server::kSqlite ? "SELECT name FROM sqlite_master WHERE type = 'table'"
       : server == Server::kPostgres
@@ -168,9 +177,8 @@ void PrivateDataSources::Empty(Server server) const {
     return;
   }
   ado::Connection connection;
-  connection.SetProvider("MSDASQL");
   connection.SetCursorLocation(3);
-  connection.Open("Data Source=" + Name(server));
+  OpenDataSource(connection, Name(server));
   const char* query = server == Server::kSqlite
                           ? "SELECT type, name FROM sqlite_master WHERE type IN ('table', 'view') "
                             "AND name NOT LIKE 'sqlite_%'"
@@ -198,4 +206,4 @@ std::string PostgresLogSince(std::size_t from) {
   return from < log.size() ? log.substr(from) : std::string();
 }
 
-}  // namespace windows::testing
+}  // namespace db::testing

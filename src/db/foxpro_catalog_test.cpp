@@ -15,16 +15,16 @@
 #include "ado/provider.h"
 #include "db/catalog.h"
 #include "db/connection_fields.h"
-#include "windows/tables/testing/recording_list.h"
+#include "transfer/testing/vector_table_list.h"
 #ifdef QUILLOMAR_HAVE_FOXPRO_PROVIDER
 #include "ado/foxpro/foxpro_provider.h"
 #endif
 
-namespace windows {
+namespace db {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RecordingList;
+using transfer::testing::VectorTableList;
 
 const std::string kVfp = std::string(QUILLOMAR_FIXTURES) + "/vfp";
 
@@ -62,12 +62,12 @@ class FoxproCatalog : public ::testing::Test {
 };
 
 TEST_F(FoxproCatalog, NorthwindContainerListsTablesNotViews) {
-  RecordingList list({"stale"});
+  VectorTableList list({"stale"});
   int yields = 0;
   db::ListFoxproTables(list, FoxproString(true, kVfp + "/vfpefprovider-northwind/northwind.dbc"),
                        [&] { ++yields; });
   EXPECT_EQ(
-      LowerSorted(list.names()),
+      LowerSorted(list.Names()),
       (std::vector<std::string>{
           "categories", "customercustomerdemo", "customerdemographics", "customers", "employees",
           "employeesterritories", "internationalorders", "orderdetails", "orders",
@@ -84,9 +84,9 @@ TEST_F(FoxproCatalog, FreeTableFolderListsItsTablesWithoutNameFilter) {
   }
   // Names the SQL side would hide are listed here.
   fs::copy_file(kVfp + "/foxbin2prg/encuestas.dbf", folder / "systems.dbf");
-  RecordingList list;
+  VectorTableList list;
   db::ListFoxproTables(list, FoxproString(false, folder.string()), nullptr);
-  EXPECT_EQ(LowerSorted(list.names()),
+  EXPECT_EQ(LowerSorted(list.Names()),
             (std::vector<std::string>{"encuestas", "fb2p_depto", "systems"}));
   fs::remove_all(folder);
 }
@@ -94,17 +94,17 @@ TEST_F(FoxproCatalog, FreeTableFolderListsItsTablesWithoutNameFilter) {
 TEST_F(FoxproCatalog, EmptyFolderEmptiesTheListAndMissingOneKeepsIt) {
   const fs::path folder = fs::temp_directory_path() / ("qcat-empty-" + std::to_string(getpid()));
   fs::create_directories(folder);
-  RecordingList list({"old"});
+  VectorTableList list({"old"});
   db::ListFoxproTables(list, FoxproString(false, folder.string()), nullptr);
-  EXPECT_TRUE(list.names().empty());
+  EXPECT_TRUE(list.Names().empty());
   fs::remove_all(folder);
 
-  RecordingList kept({"old"});
+  VectorTableList kept({"old"});
   EXPECT_THROW(
       db::ListFoxproTables(kept, FoxproString(true, folder.string() + "/none.dbc"), nullptr),
       std::exception);
-  EXPECT_EQ(kept.names(), (std::vector<std::string>{"old"}));
-  EXPECT_EQ(kept.clears(), 0);
+  EXPECT_EQ(kept.Names(), (std::vector<std::string>{"old"}));
+  EXPECT_EQ(kept.clears, 0);
 }
 
 // A provider that answers the tables schema with fixed rows: it stands in
@@ -149,10 +149,10 @@ TEST(CatalogRows, OnlyTheExactTypeTableCounts) {
             row(ado::Value::Text("untyped"), ado::Value()),
             row(ado::Value::Text("sys_log"), ado::Value::Text("TABLE")),
             row(ado::Value::Text("last"), ado::Value::Text("TABLE"))};
-  RecordingList list;
+  VectorTableList list;
   int yields = 0;
   db::ListFoxproTables(list, "Provider=catalogrows;Data Source=x", [&] { ++yields; });
-  EXPECT_EQ(list.names(), (std::vector<std::string>{"a_table", "sys_log", "last"}));
+  EXPECT_EQ(list.added, (std::vector<std::string>{"a_table", "sys_log", "last"}));
   EXPECT_EQ(yields, 3);
 }
 
@@ -162,11 +162,11 @@ TEST(CatalogRows, FailureMidwayKeepsWhatWasAppended) {
   g_rows = {{ado::Value::Text("first"), ado::Value::Text("TABLE")},
             {ado::Value(), ado::Value::Text("TABLE")},
             {ado::Value::Text("never"), ado::Value::Text("TABLE")}};
-  RecordingList list({"old"});
+  VectorTableList list({"old"});
   EXPECT_THROW(db::ListFoxproTables(list, "Provider=catalogrows;Data Source=x", nullptr),
                ado::Error);
-  EXPECT_EQ(list.names(), (std::vector<std::string>{"first"}));
+  EXPECT_EQ(list.Names(), (std::vector<std::string>{"first"}));
 }
 
 }  // namespace
-}  // namespace windows
+}  // namespace db

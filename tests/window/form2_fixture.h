@@ -1,8 +1,8 @@
 // Test support: a table window on the scripted ui, with connection fields
 // the test sets, a stand-in connection window, and helpers that read what a
 // user would see (list entries, boxes, report line numbers).
-#ifndef QUILLOMAR_WINDOWS_TABLES_TESTING_FORM2_FIXTURE_H_
-#define QUILLOMAR_WINDOWS_TABLES_TESTING_FORM2_FIXTURE_H_
+#ifndef QUILLOMAR_TESTS_WINDOW_FORM2_FIXTURE_H_
+#define QUILLOMAR_TESTS_WINDOW_FORM2_FIXTURE_H_
 
 #include <gtest/gtest.h>
 
@@ -16,9 +16,18 @@
 #include "db/connection_fields.h"
 #include "platform/ui/scripted_window_ui.h"
 #include "windows/tables/form2.h"
-#include "windows/tables/testing/private_data_sources.h"
+#include "db/testing/private_data_sources.h"
+#include "transfer/testing/vector_table_list.h"
 
 namespace windows::testing {
+
+using db::testing::PostgresLogSince;
+using db::testing::PostgresLogSize;
+using db::testing::PrivateDataSources;
+using db::testing::Server;
+using db::testing::ServerName;
+using db::testing::ServerTables;
+using transfer::testing::VectorTableList;
 
 // The private databases of this test program (made on first use).
 PrivateDataSources& Sources();
@@ -69,4 +78,4 @@ class Form2Test : public ::testing::Test {
 
 }  // namespace windows::testing
 
-#endif  // QUILLOMAR_WINDOWS_TABLES_TESTING_FORM2_FIXTURE_H_
+#endif  // QUILLOMAR_TESTS_WINDOW_FORM2_FIXTURE_H_

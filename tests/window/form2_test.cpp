@@ -21,8 +21,7 @@
 #include "ado/provider.h"
 #include "app/trap.h"
 #include "db/new_connection.h"
-#include "windows/tables/testing/form2_fixture.h"
-#include "windows/tables/testing/recording_list.h"
+#include "form2_fixture.h"
 
 namespace windows::testing {
 namespace {
@@ -151,13 +150,13 @@ TEST_F(Form2Test, SelectAllAndDeselectAllTouchOnlyTheirOwnList) {
 }
 
 // A list that refuses to set the flag of one entry.
-class RefusingList : public RecordingList {
+class RefusingList : public VectorTableList {
  public:
   RefusingList(std::vector<std::string> names, int refused)
-      : RecordingList(std::move(names)), refused_(refused) {}
+      : VectorTableList(std::move(names)), refused_(refused) {}
   void SetSelected(int index, bool selected) override {
     if (index == refused_) throw std::runtime_error("Invalid property value");
-    RecordingList::SetSelected(index, selected);
+    VectorTableList::SetSelected(index, selected);
   }
 
  private:

@@ -4,13 +4,13 @@
 // database, a new MariaDB schema), writes a private copy of the user data
 // source file with one extra entry per database, and points ODBCINI at it.
 // Construct it before the process makes its first ODBC call.
-#ifndef QUILLOMAR_WINDOWS_TABLES_TESTING_PRIVATE_DATA_SOURCES_H_
-#define QUILLOMAR_WINDOWS_TABLES_TESTING_PRIVATE_DATA_SOURCES_H_
+#ifndef QUILLOMAR_DB_TESTING_PRIVATE_DATA_SOURCES_H_
+#define QUILLOMAR_DB_TESTING_PRIVATE_DATA_SOURCES_H_
 
 #include <string>
 #include <vector>
 
-namespace windows::testing {
+namespace db::testing {
 
 enum class Server { kSqlite, kPostgres, kMaria };
 
@@ -59,6 +59,6 @@ std::string PostgresLogSince(std::size_t from);
 // Current size of the PostgreSQL server log.
 std::size_t PostgresLogSize();
 
-}  // namespace windows::testing
+}  // namespace db::testing
 
-#endif  // QUILLOMAR_WINDOWS_TABLES_TESTING_PRIVATE_DATA_SOURCES_H_
+#endif  // QUILLOMAR_DB_TESTING_PRIVATE_DATA_SOURCES_H_

@@ -13,14 +13,14 @@
 
 #include "ado/connection.h"
 #include "ado/error.h"
-#include "windows/tables/testing/private_data_sources.h"
-#include "windows/tables/testing/recording_list.h"
+#include "db/testing/private_data_sources.h"
+#include "transfer/testing/vector_table_list.h"
 
-namespace windows {
+namespace db {
 namespace {
 
 using testing::PrivateDataSources;
-using testing::RecordingList;
+using transfer::testing::VectorTableList;
 using testing::Server;
 
 PrivateDataSources& Sources() {
@@ -44,10 +44,10 @@ class SybaseCatalog : public ::testing::TestWithParam<Server> {
 
   // Reads the catalog into `list`; returns the number of yields. Only the
   // data source's own database is listed, also on a server with several.
-  int Read(RecordingList& list) {
+  int Read(VectorTableList& list) {
     int yields = 0;
     db::ListSybaseTables(list, fields_, [&] { ++yields; });
-    clears_ = list.clears();
+    clears_ = list.clears;
     return yields;
   }
 
@@ -68,27 +68,27 @@ TEST_P(SybaseCatalog, ListsUserTablesWithoutViewsOrSysNames) {
                                 "CREATE TABLE log_sys (id INTEGER)",
                                 "CREATE VIEW recent_orders AS SELECT id FROM orders",
                             });
-  RecordingList list({"stale entry"});
+  VectorTableList list({"stale entry"});
   const int yields = Read(list);
-  EXPECT_EQ(Sorted(list.names()), (std::vector<std::string>{"Customers", "Zeta Table", "orders"}));
+  EXPECT_EQ(Sorted(list.Names()), (std::vector<std::string>{"Customers", "Zeta Table", "orders"}));
   EXPECT_EQ(clears_, 1);
   // One yield per table row, the hidden SYS names included, none per view.
   EXPECT_EQ(yields, 8);
 }
 
 TEST_P(SybaseCatalog, EmptyDatabaseEmptiesTheList) {
-  RecordingList list({"left over", "from before"});
+  VectorTableList list({"left over", "from before"});
   EXPECT_EQ(Read(list), 0);
-  EXPECT_TRUE(list.names().empty());
+  EXPECT_TRUE(list.Names().empty());
 }
 
 TEST_P(SybaseCatalog, NamesKeepTheirSpellingBlanksAndQuotes) {
   Sources().Run(GetParam(), {"CREATE TABLE \"Mixed Case\" (id INTEGER)",
                              "CREATE TABLE \"it's \"\"quoted\"\"\" (id INTEGER)",
                              "CREATE TABLE \"Müller_ünits\" (id INTEGER)"});
-  RecordingList list;
+  VectorTableList list;
   Read(list);
-  EXPECT_EQ(Sorted(list.names()),
+  EXPECT_EQ(Sorted(list.Names()),
             (std::vector<std::string>{"Mixed Case", "Müller_ünits", "it's \"quoted\""}));
 }
 
@@ -107,9 +107,9 @@ TEST(SybaseCatalogOwners, TwoOwnersTablesOfOneNameGiveTwoEntries) {
                                     "CREATE TABLE owner_b.ledger (id INTEGER)"});
   db::FixedFields fields;
   fields.text3 = name;
-  RecordingList list;
+  VectorTableList list;
   db::ListSybaseTables(list, fields, nullptr);
-  EXPECT_EQ(list.names(), (std::vector<std::string>{"ledger", "ledger"}));
+  EXPECT_EQ(list.Names(), (std::vector<std::string>{"ledger", "ledger"}));
 }
 
 TEST(SybaseCatalogFailure, UnreachableSourceLeavesTheListAsItWas) {
@@ -120,10 +120,10 @@ TEST(SybaseCatalogFailure, UnreachableSourceLeavesTheListAsItWas) {
     SCOPED_TRACE("data source '" + name + "'");
     db::FixedFields fields;
     fields.text3 = name;
-    RecordingList list({"kept", "as it was"});
+    VectorTableList list({"kept", "as it was"});
     EXPECT_THROW(db::ListSybaseTables(list, fields, nullptr), ado::Error);
-    EXPECT_EQ(list.names(), (std::vector<std::string>{"kept", "as it was"}));
-    EXPECT_EQ(list.clears(), 0);
+    EXPECT_EQ(list.Names(), (std::vector<std::string>{"as it was", "kept"}));
+    EXPECT_EQ(list.clears, 0);
   }
 }
 
@@ -138,4 +138,4 @@ TEST(SysFilter, AnyCaseAnyPlace) {
 }
 
 }  // namespace
-}  // namespace windows
+}  // namespace db

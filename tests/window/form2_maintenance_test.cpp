@@ -11,8 +11,7 @@
 #include "ado/provider.h"
 #include "db/catalog.h"
 #include "platform/ui/operation_guard.h"
-#include "windows/tables/testing/form2_fixture.h"
-#include "windows/tables/testing/recording_list.h"
+#include "form2_fixture.h"
 
 namespace windows::testing {
 namespace {
@@ -363,9 +362,9 @@ TEST_F(FoxproDeleteTest, DropsTablesOfTheContainerNamedAtTheClick) {
   EXPECT_TRUE(Reports().empty()) << (Reports().empty() ? "" : Reports()[0].description);
   EXPECT_EQ(Names(List1()), (std::vector<std::string>{"Orders"}));
   // The container no longer lists them.
-  RecordingList after;
+  VectorTableList after;
   db::ListFoxproTables(after, db::FoxproConnectionString(fields_), nullptr);
-  for (const auto& name : after.names()) {
+  for (const auto& name : after.Names()) {
     EXPECT_NE(name == "Region" || name == "region" || name == "Shippers" || name == "shippers",
               true)
         << name;
