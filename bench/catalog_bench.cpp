@@ -154,7 +154,7 @@ void SqliteCatalog(windows::Form2& form, ui::Ui& ui,
     std::printf("SQLite skipped: could not prepare the database with the sqlite3 shell\n");
     return;
   }
-  db::FixedFields fields;
+  db::ConnectionFields fields;
   fields.text3 = sources.Name(Server::kSqlite);
   Report("SQLite data source", form.list2(), ui, count,
          [&](db::TableList& list) { db::ListSybaseTables(list, fields, [&] { ui.DoEvents(); }); });
@@ -171,7 +171,7 @@ void FoxproCatalog(windows::Form2& form, ui::Ui& ui, int count) {
     std::filesystem::copy_file(source,
                                dir.filePath(QString::fromStdString(name + ".dbf")).toStdString());
   }
-  db::FixedFields fields;
+  db::ConnectionFields fields;
   fields.option1 = false;
   fields.text2 = dir.path().toStdString();
   const std::string connection = db::FoxproConnectionString(fields);
@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 20000;
 
   ui::QtUi ui;
-  db::FixedFields none;
+  db::ConnectionFields none;
   windows::Form2 form(ui, none);
   form.SetUnloadAction([] {});
   form.show();

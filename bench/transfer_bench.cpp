@@ -140,7 +140,7 @@ class PassClock : public QObject {
 // read at each click.
 struct Window {
   BenchUi ui;
-  db::FixedFields fields;
+  db::ConnectionFields fields;
   windows::Form2 form{ui, fields};
   PassClock clock;
 
@@ -379,7 +379,7 @@ Figures FoxproToSql(Window& window, const std::string& table, int rows, Order or
 // The copy through the real handler, into its own empty folder.
 void CopyToFoxpro(Window& window, const std::string& table, int rows, const std::string& tag,
                   Figures* f) {
-  db::FixedFields& fields = window.fields;
+  db::ConnectionFields& fields = window.fields;
   const fs::path folder = fields.text2;
   fields.text2 = (folder / ("copy_" + tag)).string();
   fs::create_directories(fields.text2);

@@ -52,7 +52,7 @@ class SybaseCatalog : public ::testing::TestWithParam<Server> {
   }
 
   std::string name_;
-  db::FixedFields fields_;
+  db::ConnectionFields fields_;
   int clears_ = 0;
 };
 
@@ -105,7 +105,7 @@ TEST(SybaseCatalogOwners, TwoOwnersTablesOfOneNameGiveTwoEntries) {
   Sources().Run(Server::kPostgres, {"CREATE SCHEMA owner_a", "CREATE SCHEMA owner_b",
                                     "CREATE TABLE owner_a.ledger (id INTEGER)",
                                     "CREATE TABLE owner_b.ledger (id INTEGER)"});
-  db::FixedFields fields;
+  db::ConnectionFields fields;
   fields.text3 = name;
   VectorTableList list;
   db::ListSybaseTables(list, fields, nullptr);
@@ -118,7 +118,7 @@ TEST(SybaseCatalogFailure, UnreachableSourceLeavesTheListAsItWas) {
   for (const std::string& name :
        {std::string(down == nullptr ? "" : down), std::string("NoSuchSourceHere"), std::string()}) {
     SCOPED_TRACE("data source '" + name + "'");
-    db::FixedFields fields;
+    db::ConnectionFields fields;
     fields.text3 = name;
     VectorTableList list({"kept", "as it was"});
     EXPECT_THROW(db::ListSybaseTables(list, fields, nullptr), ado::Error);

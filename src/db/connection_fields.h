@@ -20,10 +20,6 @@ struct ConnectionFields {
   std::string text3;
 };
 
-// The earlier name of the same value, kept for the command-line tool and the
-// benchmarks.
-using FixedFields = ConnectionFields;
-
 // "Provider=vfpoledb.1;Data Source=" + path + ";Collating Sequence=machine;"
 // (option1, text1) or "...general;" (text2), exactly as typed.
 std::string FoxproConnectionString(const ConnectionFields& fields);

@@ -36,12 +36,12 @@ TEST(ConnectionTests, OpenExactlyWhatTheFieldsSay) {
   odbc.Register("MSDASQL");
   struct Case {
     const char* name;
-    FixedFields fields;
+    ConnectionFields fields;
     std::string foxpro_string;
     std::string sybase_string;
   };
   auto fields = [](bool option1, std::string t1, std::string t2, std::string t3) {
-    FixedFields f;
+    ConnectionFields f;
     f.option1 = option1;
     f.text1 = std::move(t1);
     f.text2 = std::move(t2);
@@ -66,7 +66,7 @@ TEST(ConnectionTests, OpenExactlyWhatTheFieldsSay) {
     EXPECT_EQ(foxpro.opened, std::vector<std::string>{c.foxpro_string}) << c.name;
     EXPECT_EQ(odbc.opened, std::vector<std::string>{c.sybase_string}) << c.name;
   }
-  FixedFields refused = fields(true, "/refuse.dbc", "", "refuse");
+  ConnectionFields refused = fields(true, "/refuse.dbc", "", "refuse");
   EXPECT_FALSE(TestFoxproConnection(refused));
   EXPECT_FALSE(TestSybaseConnection(refused));
 }
@@ -76,7 +76,7 @@ TEST(ConnectionTests, MissingProviderGivesFalse) {
   ado::RegisterProvider("MSDASQL", [](const std::string&) -> std::unique_ptr<ado::Session> {
     throw ado::Error("Provider cannot be found. It may not be properly installed.");
   });
-  FixedFields fields;
+  ConnectionFields fields;
   fields.text3 = "Dsn";
   EXPECT_FALSE(TestSybaseConnection(fields));
 }
@@ -85,7 +85,7 @@ TEST(ConnectionTests, CreationFailureReachesTheCaller) {
   ScopedConnectionCreator failing([]() -> std::unique_ptr<ado::Connection> {
     throw ado::Error("ActiveX component can't create object", 429);
   });
-  FixedFields fields;
+  ConnectionFields fields;
   EXPECT_THROW(TestFoxproConnection(fields), ado::Error);
   EXPECT_THROW(TestSybaseConnection(fields), ado::Error);
 }

@@ -42,7 +42,7 @@ std::vector<std::string> LowerSorted(const std::vector<std::string>& names) {
 }
 
 std::string FoxproString(bool container, const std::string& path) {
-  db::FixedFields fields;
+  db::ConnectionFields fields;
   fields.option1 = container;
   (container ? fields.text1 : fields.text2) = path;
   return db::FoxproConnectionString(fields);

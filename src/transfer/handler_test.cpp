@@ -53,7 +53,7 @@ class HandlerTest : public ::testing::Test {
   ui::ScriptedUi ui_;
   RecordingProgress progress_;
   UiWindowPointer pointer_{ui_, nullptr};
-  db::FixedFields fields_;
+  db::ConnectionFields fields_;
   VectorTableList list1_;
   VectorTableList list2_;
 };

@@ -129,9 +129,6 @@ struct TableWindowContext {
   BatchOptions* batch = nullptr;
 };
 
-// The earlier name, kept for the command-line tool and the benchmarks.
-using TransferContext = TableWindowContext;
-
 // Form2.PushButton3_Click, "Send Table/s To Sybase iAny": copies every FoxPro
 // table selected in List1 (lowest in the list first) into the SQL data
 // source: asks before replacing a table List2 shows, creates the table with

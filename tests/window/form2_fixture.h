@@ -69,7 +69,7 @@ class Form2Test : public ::testing::Test {
   bool UseServer(Server server);
 
   ui::ScriptedWindowUi ui_;
-  db::FixedFields fields_;
+  db::ConnectionFields fields_;
   QWidget connection_window_;
   QTemporaryDir program_dir_;
   int unloads_ = 0;

@@ -10,6 +10,7 @@
 #include "ado/connection.h"
 #include "app/application_title.h"
 #include "console.h"
+#include "db/connect.h"
 #include "db/catalog.h"
 #include "db/connection_fields.h"
 #include "text/ascii.h"
@@ -30,8 +31,8 @@ class NoPointer : public transfer::WindowPointer {
 };
 
 // The connection window's fields as the command line gives them.
-db::FixedFields FieldsOf(const CopyOptions& o) {
-  db::FixedFields fields;
+db::ConnectionFields FieldsOf(const CopyOptions& o) {
+  db::ConnectionFields fields;
   fields.option1 = o.dbc;
   (o.dbc ? fields.text1 : fields.text2) = o.foxpro_path;
   fields.text3 = o.dsn;
@@ -45,10 +46,10 @@ bool IsToSql(const CopyOptions& o) { return o.direction == Direction::kToSql; }
 std::vector<std::string> AllCatalogTables(const db::ConnectionFields& fields, bool foxpro) {
   ado::Connection connection;
   if (foxpro) {
-    connection.Open(db::FoxproConnectionString(fields));
+    db::OpenFoxpro(connection, fields);
   } else {
-    connection.SetProvider("MSDASQL");
-    connection.Open(db::SybaseConnectionString(fields));
+    db::SetSybaseProvider(connection);
+    db::OpenSybase(connection, fields);
   }
   std::vector<std::string> names;
   std::unique_ptr<ado::Recordset> schema = connection.OpenSchema(20);
@@ -122,7 +123,7 @@ bool MakeSelectionCurrent(NameList& source) {
 }
 
 // Both lists as the table window fills them. Failures throw.
-void ListBothSides(NameList& foxpro, NameList& sql, const db::FixedFields& fields) {
+void ListBothSides(NameList& foxpro, NameList& sql, const db::ConnectionFields& fields) {
   db::ListFoxproTables(foxpro, db::FoxproConnectionString(fields), nullptr);
   db::ListSybaseTables(sql, fields, nullptr);
 }
@@ -141,7 +142,7 @@ void ListBothSides(NameList& foxpro, NameList& sql, const db::FixedFields& field
 }  // namespace
 
 int RunCopy(const CopyOptions& options, std::ostream& err, const RunEnvironment& environment) {
-  const db::FixedFields fields = FieldsOf(options);
+  const db::ConnectionFields fields = FieldsOf(options);
   const bool to_sql = IsToSql(options);
   NameList foxpro_list;
   NameList sql_list;
@@ -203,7 +204,7 @@ int RunCopy(const CopyOptions& options, std::ostream& err, const RunEnvironment&
     if (InterruptRequested() && !progress.InRows()) ExitInterrupted(progress, run_environment);
   };
   NoPointer pointer;
-  transfer::TransferContext context{ui,       nullptr,  fields,  foxpro_list,
+  transfer::TableWindowContext context{ui,       nullptr,  fields,  foxpro_list,
                                     sql_list, progress, pointer, app::ApplicationTitle()};
   if (to_sql && options.mode == Mode::kBatch) context.batch = &batch;
   // 3. The window's own copy.

@@ -11,6 +11,7 @@
 
 #ifdef QUILLOMAR_TEST_HAVE_ODBC
 #include "ado/odbc/odbc_provider.h"
+#include "db/connect.h"
 #endif
 #ifdef QUILLOMAR_TEST_HAVE_FOXPRO
 #include "ado/foxpro/foxpro_provider.h"
@@ -50,6 +51,13 @@ std::string UnwrapCursor(const std::string& message) {
   const std::size_t fetch = message.rfind(";fetch ");
   if (query == std::string::npos || fetch == std::string::npos || fetch < query) return message;
   return message.substr(query, fetch - query);
+}
+
+// The SQL side of the fields: the data source `dsn`.
+db::ConnectionFields SqlSide(const std::string& dsn) {
+  db::ConnectionFields fields;
+  fields.text3 = dsn;
+  return fields;
 }
 
 }  // namespace
@@ -166,29 +174,29 @@ std::string TransferFixture::UniqueName(const std::string& stem) {
 
 void TransferFixture::Sql(const std::string& statement) {
   ado::Connection connection;
-  connection.SetProvider("MSDASQL");
-  connection.Open("Data Source=" + dsn_);
+  db::SetSybaseProvider(connection);
+  db::OpenSybase(connection, SqlSide(dsn_));
   connection.Execute(statement);
 }
 
 void TransferFixture::Fox(const std::string& statement) {
   ado::Connection connection;
-  connection.Open(db::FoxproConnectionString(fields_));
+  db::OpenFoxpro(connection, fields_);
   connection.Execute(statement);
 }
 
 std::vector<Row> TransferFixture::SqlRows(const std::string& query) {
   ado::Connection connection;
   connection.SetCursorLocation(3);
-  connection.SetProvider("MSDASQL");
-  connection.Open("Data Source=" + dsn_);
+  db::SetSybaseProvider(connection);
+  db::OpenSybase(connection, SqlSide(dsn_));
   return ReadRows(connection, query);
 }
 
 std::vector<Row> TransferFixture::FoxRows(const std::string& query) {
   ado::Connection connection;
   connection.SetCursorLocation(3);
-  connection.Open(db::FoxproConnectionString(fields_));
+  db::OpenFoxpro(connection, fields_);
   return ReadRows(connection, query);
 }
 

@@ -94,7 +94,7 @@ class TransferFixture : public ::testing::Test {
   ui::ScriptedUi ui_;
   RecordingProgress progress_;
   UiWindowPointer pointer_{ui_, nullptr};
-  db::FixedFields fields_;
+  db::ConnectionFields fields_;
   VectorTableList list1_;
   VectorTableList list2_;
   std::vector<std::string> sql_tables_;  // dropped again at the end
