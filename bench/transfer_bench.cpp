@@ -45,6 +45,7 @@
 #include "transfer/datatype.h"
 #include "transfer/list_helpers.h"
 #include "transfer/statements.h"
+#include "tests/support/whole_statements.h"
 #include "transfer/transfer.h"
 #include "platform/ui/qt_ui.h"
 #include "windows/tables/form2.h"

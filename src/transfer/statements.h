@@ -172,25 +172,6 @@ std::string FoxproDeleteStatement(std::string_view table);
 std::string SqlRenameStatement(std::string_view old_name, std::string_view new_name,
                                const ado::Dialect& dialect);
 
-// ---- Whole statements (the handlers build them piece by piece) ----
-
-struct SourceColumn {
-  std::string name;
-  int type_code = 0;
-};
-
-// The CREATE TABLE of each direction for the given source columns.
-std::string BuildSqlCreate(std::string_view table, const std::vector<SourceColumn>& columns,
-                           const ado::Dialect& dialect = ado::Dialect());
-std::string BuildFoxproCreate(std::string_view table, const std::vector<SourceColumn>& columns);
-
-// One row's INSERT of each direction; `types` and `row` hold one entry per
-// column (SQL side) and `row` one value per column (FoxPro side).
-std::string BuildSqlInsert(std::string_view table, const std::vector<SqlColumnType>& types,
-                           const std::vector<ado::Value>& row,
-                           const ado::Dialect& dialect = ado::Dialect());
-std::string BuildFoxproInsert(std::string_view table, const std::vector<ado::Value>& row);
-
 }  // namespace transfer
 
 #endif  // QUILLOMAR_TRANSFER_STATEMENTS_H_

@@ -8,6 +8,7 @@
 #include "transfer/datatype.h"
 #include "transfer/list_helpers.h"
 #include "transfer/statements.h"
+#include "tests/support/whole_statements.h"
 
 namespace transfer {
 namespace {
