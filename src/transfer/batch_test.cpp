@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -309,6 +311,38 @@ TEST_P(BatchTest, FlushingTheOpenBatchKeepsTheWholeRowsBuilt) {
   // The rows are those of the first six ids, each once.
   EXPECT_EQ(SqlRows("SELECT count(DISTINCT \"id\") FROM \"" + table + "\" WHERE \"id\" <= 6"),
             std::vector<Row>{Row{"6"}});
+}
+
+// Failures while rows are being built (here the window's yield throwing, at
+// calls before a row, between a row's values and after a batch was sent) are
+// reported with the statement as rows mode holds it at that moment: the
+// CREATE TABLE, a partly built INSERT, the last whole INSERT. Batch mode
+// shows the same reports, also through the bulk loader, which keeps only
+// the rows' values.
+TEST_P(BatchTest, ReportsWhileBuildingRowsShowTheStatementAsRowsMode) {
+  const std::string table = UniqueName("batchyield");
+  MakeFoxproTable(table, 9);
+  const auto copy = [&](BatchOptions* batch) {
+    DropSqlTable(table);
+    int calls = 0;
+    ui_.OnDoEvents([&calls] {
+      ++calls;
+      for (int failing : {2, 3, 9, 13, 25, 26, 40, 53}) {
+        if (calls == failing) throw std::runtime_error("yield " + std::to_string(calls));
+      }
+    });
+    Copy(table, batch);
+    ui_.OnDoEvents(nullptr);
+    return BoxTexts();
+  };
+  const std::vector<std::string> rows_reports = copy(nullptr);
+  ASSERT_EQ(rows_reports.size(), 8u);
+  const auto partly_built = [](const std::string& text) {
+    return text.find("sql: INSERT") != std::string::npos && text.ends_with(", ");
+  };
+  EXPECT_TRUE(std::any_of(rows_reports.begin(), rows_reports.end(), partly_built));
+  options_.rows = 4;
+  EXPECT_EQ(copy(&options_), rows_reports);
 }
 
 INSTANTIATE_TEST_SUITE_P(DataSources, BatchTest, ::testing::ValuesIn(test_support::kServers),

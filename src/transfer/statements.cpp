@@ -126,10 +126,68 @@ std::string SqlInsertHead(std::string_view table) {
 
 void AppendSqlNull(std::string* statement) { *statement += "NULL, "; }
 
+bool SqlBarePiece(const ado::Value& value, std::string_view text, SqlColumnType type,
+                  const ado::Dialect& dialect, std::string_view* bare) {
+  if (type == SqlColumnType::kNumeric) {
+    if (!IsNumberKind(value.kind()) || !IsPlainNumber(text)) return false;
+    *bare = text;
+    return true;
+  }
+  // Only a logical value in a column made from a logical field becomes a
+  // bit; text that happens to read True or False stays text.
+  if (type != SqlColumnType::kBit || value.kind() != ado::Value::Kind::kBool) return false;
+  *bare = dialect.BitLiteral(value.AsBool());
+  return true;
+}
+
+SqlPieceForm SqlValuePiece(const ado::Value& value, std::string_view text, SqlColumnType type,
+                           const ado::Dialect& dialect, std::string_view* piece_text) {
+  if (text.empty()) return SqlPieceForm::kNull;
+  if (SqlBarePiece(value, text, type, dialect, piece_text)) return SqlPieceForm::kBare;
+  *piece_text = text;
+  return SqlPieceForm::kLiteral;
+}
+
+void AppendSqlPiece(std::string* statement, SqlPieceForm form, std::string_view piece_text,
+                    const ado::Dialect& dialect) {
+  switch (form) {
+    case SqlPieceForm::kNull:
+      AppendSqlNull(statement);
+      return;
+    case SqlPieceForm::kBare:
+      *statement += piece_text;
+      break;
+    case SqlPieceForm::kLiteral:
+      dialect.AppendStringLiteral(statement, piece_text);
+      break;
+  }
+  *statement += ", ";
+}
+
+bool SqlPieceLoaderValue(SqlPieceForm form, std::string_view piece_text,
+                         const ado::Dialect& dialect, std::string* scratch, std::string_view* out) {
+  switch (form) {
+    case SqlPieceForm::kNull:
+      return false;
+    case SqlPieceForm::kLiteral:
+      // A quoted literal carries the text itself.
+      *out = piece_text;
+      return true;
+    case SqlPieceForm::kBare:
+      break;
+  }
+  // A bare piece (a number, or a bit literal that may itself be quoted)
+  // reads as SqlPieceValue reads it.
+  SqlPieceValue(piece_text, dialect, scratch);
+  *out = *scratch;
+  return true;
+}
+
 void AppendSqlNumber(std::string* statement, const ado::Value& value, std::string_view text,
                      const ado::Dialect& dialect) {
-  if (IsNumberKind(value.kind()) && IsPlainNumber(text)) {
-    *statement += text;
+  std::string_view bare;
+  if (SqlBarePiece(value, text, SqlColumnType::kNumeric, dialect, &bare)) {
+    *statement += bare;
   } else {
     dialect.AppendStringLiteral(statement, text);
   }
@@ -138,10 +196,9 @@ void AppendSqlNumber(std::string* statement, const ado::Value& value, std::strin
 
 void AppendSqlText(std::string* statement, const ado::Value& value, std::string_view text,
                    SqlColumnType type, const ado::Dialect& dialect) {
-  if (type == SqlColumnType::kBit && value.kind() == ado::Value::Kind::kBool) {
-    // Only a logical value in a column made from a logical field becomes a
-    // bit; text that happens to read True or False stays text.
-    *statement += dialect.BitLiteral(value.AsBool());
+  std::string_view bare;
+  if (type != SqlColumnType::kNumeric && SqlBarePiece(value, text, type, dialect, &bare)) {
+    *statement += bare;
   } else {
     dialect.AppendStringLiteral(statement, text);
   }

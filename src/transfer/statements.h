@@ -86,6 +86,28 @@ void AppendSqlNumber(std::string* statement, const ado::Value& value, std::strin
 // never end the statement or arrive changed.
 void AppendSqlText(std::string* statement, const ado::Value& value, std::string_view text,
                    SqlColumnType type, const ado::Dialect& dialect);
+// Whether a non-empty value is written as it is rather than as a quoted
+// literal of `text`: a plain number of a number kind in a NUMERIC column
+// (`*bare` is `text`), a logical value in a BIT column (`*bare` is the
+// dialect's bit literal). AppendSqlNumber and AppendSqlText write by it.
+bool SqlBarePiece(const ado::Value& value, std::string_view text, SqlColumnType type,
+                  const ado::Dialect& dialect, std::string_view* bare);
+// A value's piece of the INSERT, as kept instead of the INSERT by a batch
+// that goes through a bulk loader: NULL, a bare piece (SqlBarePiece's), or
+// a quoted literal of the value's text.
+enum class SqlPieceForm { kNull, kBare, kLiteral };
+// The form of `value`'s piece (`text` its text form) in a column of `type`;
+// sets `*piece_text` to the bare piece or the text a literal quotes.
+SqlPieceForm SqlValuePiece(const ado::Value& value, std::string_view text, SqlColumnType type,
+                           const ado::Dialect& dialect, std::string_view* piece_text);
+// Appends the piece and ", ", exactly as AppendSqlValue writes the value.
+void AppendSqlPiece(std::string* statement, SqlPieceForm form, std::string_view piece_text,
+                    const ado::Dialect& dialect);
+// The text a bulk loader gets for the piece, the same as SqlPieceValue reads
+// from the INSERT: false for NULL; otherwise `*out` is `piece_text` or a
+// view of `*scratch`, valid until `*scratch` changes.
+bool SqlPieceLoaderValue(SqlPieceForm form, std::string_view piece_text,
+                         const ado::Dialect& dialect, std::string* scratch, std::string_view* out);
 // One whole value: NULL for empty text, else AppendSqlNumber for NUMERIC
 // columns and AppendSqlText for the others.
 void AppendSqlValue(std::string* statement, const ado::Value& value, SqlColumnType type,

@@ -22,6 +22,8 @@ namespace {
 
 constexpr int kNoAnswer = 0;
 
+class BatchValues;
+
 // One click of either copy: the trap, both connections, the source record
 // set and the statement of the moment, which every report shows after
 // "sql: ".
@@ -59,20 +61,38 @@ class CopyRun {
   // statements' own rules when it did not open).
   ado::Dialect sql_dialect;
 
+  // Batch mode through a bulk loader: the values go here instead of into the
+  // statement, and `report_sql` first puts into the statement what rows mode
+  // would hold there when a step fails, so that the report shows the same.
+  BatchValues* direct = nullptr;
+  std::function<void()> report_sql;
+
   // Runs a numbered step under the trap; false when it failed (reported).
   template <typename Body>
   bool Step(int line, Body&& body) {
-    return trap_.Step(line, body);
+    if (!report_sql) return trap_.Step(line, body);
+    try {
+      body();
+      return true;
+    } catch (...) {
+      report_sql();
+      // The same failure, reported by the trap for this line.
+      return trap_.Step(line, [] { throw; });
+    }
   }
   // A numbered branch test or loop head: its result, or true when the test
   // itself failed (the branch is entered after the report).
   template <typename Body>
   bool Test(int line, Body&& test) {
-    return trap_.Test(line, test);
+    bool result = true;
+    if (!Step(line, [&] { result = test(); })) return true;
+    return result;
   }
   template <typename T, typename Body>
   T Eval(int line, Body&& body, T fallback) {
-    return trap_.Eval<T>(line, body, fallback);
+    T result = fallback;
+    Step(line, [&] { result = body(); });
+    return result;
   }
 
  private:
@@ -272,6 +292,108 @@ bool CreateSqlTable(CopyRun& run, const std::string& table, std::vector<SqlColum
   return run.Step(198, [&] { run.sybase().Execute(run.statement()); });
 }
 
+// The rows of a batch that goes through a bulk loader, kept as their values'
+// pieces (SqlValuePiece) instead of as INSERTs: the loader gets each value's
+// text from them, and a batch that has to go as INSERTs rebuilds exactly
+// the INSERTs rows mode builds.
+class BatchValues {
+ public:
+  // Starts a row (rows mode's line 220).
+  void StartRow() {
+    row_start_ = pieces_.size();
+    row_open_ = true;
+  }
+  // Adds the row's next value (rows mode's appends, lines 236 to 260).
+  void AddNull() { pieces_.push_back({text_.size(), 0, SqlPieceForm::kNull}); }
+  void Add(const ado::Value& value, std::string_view text, SqlColumnType type,
+           const ado::Dialect& dialect) {
+    std::string_view piece_text;
+    const SqlPieceForm form = SqlValuePiece(value, text, type, dialect, &piece_text);
+    pieces_.push_back({text_.size(), piece_text.size(), form});
+    text_ += piece_text;
+  }
+  // Ends the row started last.
+  void EndRow() {
+    row_ends_.push_back(pieces_.size());
+    row_open_ = false;
+  }
+
+  std::size_t rows() const { return row_ends_.size(); }
+  // The number of values of row `r`.
+  std::size_t Columns(std::size_t r) const { return RowEnd(r) - RowStart(r); }
+  // Sets `*out` to row `r`'s values as the loader takes them; a value
+  // that is not a view of the kept text is a view of `(*scratch)[column]`.
+  void LoaderRow(std::size_t r, const ado::Dialect& dialect, std::vector<BatchValue>* out,
+                 std::vector<std::string>* scratch) const {
+    const std::size_t begin = RowStart(r);
+    const std::size_t columns = RowEnd(r) - begin;
+    if (scratch->size() < columns) scratch->resize(columns);
+    out->clear();
+    for (std::size_t k = 0; k < columns; ++k) {
+      std::string_view text;
+      const bool has_value = SqlPieceLoaderValue(pieces_[begin + k].form, Text(begin + k), dialect,
+                                                 &(*scratch)[k], &text);
+      out->push_back({has_value ? text : std::string_view(), !has_value});
+    }
+  }
+  // Sets `*out` to row `r`'s INSERT exactly as rows mode builds it (lines 220
+  // to 266).
+  void SetInsert(std::size_t r, std::string_view head, const ado::Dialect& dialect,
+                 std::string* out) const {
+    out->assign(head);
+    AppendPieces(RowStart(r), RowEnd(r), dialect, out);
+    DropLast(out, 2);
+    *out += ')';
+  }
+  // Sets `*out` to the statement rows mode holds at this moment: the open
+  // row's INSERT as far as it is built, else the last row's. False, with
+  // `*out` unchanged, when no row of this batch was started (the statement
+  // is then the one before the batch).
+  bool SetCurrent(std::string_view head, const ado::Dialect& dialect, std::string* out) const {
+    if (row_open_) {
+      out->assign(head);
+      AppendPieces(row_start_, pieces_.size(), dialect, out);
+      return true;
+    }
+    if (rows() == 0) return false;
+    SetInsert(rows() - 1, head, dialect, out);
+    return true;
+  }
+  // Forgets the finished rows; the open row's values stay.
+  void DropFinishedRows() {
+    const std::size_t keep = row_open_ ? row_start_ : pieces_.size();
+    const std::size_t text_start = keep < pieces_.size() ? pieces_[keep].offset : text_.size();
+    text_.erase(0, text_start);
+    pieces_.erase(pieces_.begin(), pieces_.begin() + static_cast<std::ptrdiff_t>(keep));
+    for (Piece& piece : pieces_) piece.offset -= text_start;
+    row_ends_.clear();
+    row_start_ = 0;
+  }
+
+ private:
+  struct Piece {
+    std::size_t offset;
+    std::size_t size;
+    SqlPieceForm form;
+  };
+  std::size_t RowStart(std::size_t r) const { return r == 0 ? 0 : row_ends_[r - 1]; }
+  std::size_t RowEnd(std::size_t r) const { return row_ends_[r]; }
+  std::string_view Text(std::size_t i) const {
+    return std::string_view(text_).substr(pieces_[i].offset, pieces_[i].size);
+  }
+  void AppendPieces(std::size_t begin, std::size_t end, const ado::Dialect& dialect,
+                    std::string* out) const {
+    for (std::size_t i = begin; i < end; ++i)
+      AppendSqlPiece(out, pieces_[i].form, Text(i), dialect);
+  }
+
+  std::string text_;  // the pieces' texts, one after another
+  std::vector<Piece> pieces_;
+  std::vector<std::size_t> row_ends_;  // one past each row's last piece
+  std::size_t row_start_ = 0;
+  bool row_open_ = false;
+};
+
 // The three ways a value is appended, each with its own lines: a NUMERIC
 // column, another column of a table that has NUMERIC columns, and a column
 // of a table without them.
@@ -299,15 +421,29 @@ void AppendSqlValueSteps(CopyRun& run, SqlColumnType type, bool table_has_numeri
   const SqlValueLines& lines =
       numeric ? kNumericValueLines : table_has_numeric ? kOtherValueLines : kNoNumericValueLines;
   if (run.Test(lines.empty_test, [&run] { return run.value_view.empty(); })) {
-    run.Step(lines.null_append, [&run] { AppendSqlNull(&run.sql()); });
+    run.Step(lines.null_append, [&run] {
+      if (run.direct != nullptr) {
+        run.direct->AddNull();
+      } else {
+        AppendSqlNull(&run.sql());
+      }
+    });
   } else if (numeric) {
     run.Step(lines.value_append, [&run] {
-      AppendSqlNumber(&run.sql(), run.value, run.value_view, run.sql_dialect);
+      if (run.direct != nullptr) {
+        run.direct->Add(run.value, run.value_view, SqlColumnType::kNumeric, run.sql_dialect);
+      } else {
+        AppendSqlNumber(&run.sql(), run.value, run.value_view, run.sql_dialect);
+      }
     });
   } else {
     // The apostrophes (and escapes) are doubled as the literal is appended.
     run.Step(lines.value_append, [&run, type] {
-      AppendSqlText(&run.sql(), run.value, run.value_view, type, run.sql_dialect);
+      if (run.direct != nullptr) {
+        run.direct->Add(run.value, run.value_view, type, run.sql_dialect);
+      } else {
+        AppendSqlText(&run.sql(), run.value, run.value_view, type, run.sql_dialect);
+      }
     });
   }
 }
@@ -324,6 +460,9 @@ constexpr std::size_t kMaxInsertBytes = std::size_t{1} << 20;
 // when the table ends. A batch that fails (a statement, the bulk load or the
 // commit) is rolled back without a report and its rows go again one INSERT
 // per row in autocommit, each failure reported as rows mode reports it.
+// When the bulk loader takes the table, the rows are kept as their values
+// (BatchValues) and handed to the loader as they come; their INSERTs are
+// built only for a batch that has to go as INSERTs.
 class SqlBatch {
  public:
   SqlBatch(CopyRun& run, BatchOptions& options, const std::string& table,
@@ -331,68 +470,86 @@ class SqlBatch {
       : run_(run), options_(options), table_(table), insert_head_(insert_head) {
     bulk_ = options_.bulk != nullptr && options_.bulk->StartTable(run_.sybase(), table_);
     options_.flush_open_batch = [this] { Flush(); };
+    if (bulk_) {
+      run_.direct = &kept_;
+      run_.report_sql = [this] { kept_.SetCurrent(insert_head_, run_.sql_dialect, &run_.sql()); };
+    }
   }
-  ~SqlBatch() { options_.flush_open_batch = nullptr; }
+  ~SqlBatch() {
+    options_.flush_open_batch = nullptr;
+    run_.direct = nullptr;
+    run_.report_sql = nullptr;
+  }
   SqlBatch(const SqlBatch&) = delete;
   SqlBatch& operator=(const SqlBatch&) = delete;
 
-  // Adds the row whose finished INSERT is the statement of the moment; its
-  // values start at `value_starts` (one offset per column). Sends the batch
+  // Adds the row just built: its finished INSERT is the statement of the
+  // moment, or, with the bulk loader, its values were kept. Sends the batch
   // once it holds the configured number of rows.
-  void AddRow(const std::vector<std::size_t>& value_starts) {
-    statements_.push_back(run_.statement());
-    if (bulk_ && bulk_rows_ok_ && !AddBulkRow(value_starts)) {
-      // This batch goes as INSERTs: whatever of it the loader has sent
-      // already is abandoned now, before the INSERTs meet its locks.
-      bulk_rows_ok_ = false;
-      options_.bulk->DiscardRows();
+  void AddRow() {
+    if (bulk_) {
+      kept_.EndRow();
+      if (bulk_rows_ok_ && !AddBulkRow()) {
+        // This batch goes as INSERTs: whatever of it the loader has sent
+        // already is abandoned now, before the INSERTs meet its locks.
+        bulk_rows_ok_ = false;
+        options_.bulk->DiscardRows();
+      }
+    } else {
+      statements_.push_back(run_.statement());
     }
-    if (static_cast<std::int64_t>(statements_.size()) >= options_.rows) Flush();
+    if (static_cast<std::int64_t>(Rows()) >= options_.rows) Flush();
   }
 
-  // Sends the open batch, if any, and empties it.
+  // Sends the open batch, if any, and empties it. A row being built (a
+  // flush from inside a row's steps) stays for the next batch.
   void Flush() {
-    if (statements_.empty()) return;
+    if (Rows() == 0) return;
+    // Reports while sending show the resent rows' INSERTs as they are set.
+    std::function<void()> report_sql = std::move(run_.report_sql);
+    run_.report_sql = nullptr;
+    if (bulk_) kept_.SetCurrent(insert_head_, run_.sql_dialect, &run_.sql());
     const std::string current = run_.statement();
+    if (bulk_ && !bulk_rows_ok_) BuildInserts();
     const bool sent = run_.trap().Silent([this] { Send(); });
     if (sent) inserted_ = true;
     EndTransaction();
-    if (!sent) Resend();
-    if (bulk_) options_.bulk->DiscardRows();
+    if (!sent) {
+      if (statements_.empty()) BuildInserts();
+      Resend();
+    }
+    if (bulk_) {
+      options_.bulk->DiscardRows();
+      kept_.DropFinishedRows();
+    }
     statements_.clear();
     bulk_rows_ok_ = true;
     run_.sql() = current;
+    run_.report_sql = std::move(report_sql);
   }
 
   // True when at least one row arrived.
   bool inserted() const { return inserted_; }
 
  private:
-  // Hands the row's values, as its INSERT carries them, to the bulk loader.
-  // False when the statement does not split into its values.
-  bool AddBulkRow(const std::vector<std::size_t>& starts) {
-    const std::string& statement = statements_.back();
-    if (starts.empty() || statement.empty() || statement.back() != ')') return false;
-    scratch_.clear();
-    spans_.clear();
-    for (std::size_t j = 0; j < starts.size(); ++j) {
-      const std::size_t begin = starts[j];
-      const std::size_t end = j + 1 < starts.size() ? starts[j + 1] - 2 : statement.size() - 1;
-      if (j + 1 < starts.size() && starts[j + 1] < begin + 2) return false;
-      if (begin > end || end > statement.size()) return false;
-      const bool has_value = SqlPieceValue(std::string_view(statement).substr(begin, end - begin),
-                                           run_.sql_dialect, &piece_);
-      spans_.push_back({scratch_.size(), has_value ? piece_.size() : std::string::npos});
-      scratch_ += piece_;
-    }
-    values_.clear();
-    for (const auto& [offset, size] : spans_) {
-      const bool null = size == std::string::npos;
-      values_.push_back(
-          {null ? std::string_view() : std::string_view(scratch_).substr(offset, size), null});
-    }
+  std::size_t Rows() const { return bulk_ ? kept_.rows() : statements_.size(); }
+
+  // Hands the last kept row's values to the bulk loader. False for a row
+  // without values, whose INSERT no loader row matches.
+  bool AddBulkRow() {
+    const std::size_t row = kept_.rows() - 1;
+    if (kept_.Columns(row) == 0) return false;
+    kept_.LoaderRow(row, run_.sql_dialect, &values_, &texts_);
     options_.bulk->AddRow(values_);
     return true;
+  }
+
+  // The kept rows' INSERTs, for a batch that goes as INSERTs.
+  void BuildInserts() {
+    statements_.resize(kept_.rows());
+    for (std::size_t r = 0; r < statements_.size(); ++r) {
+      kept_.SetInsert(r, insert_head_, run_.sql_dialect, &statements_[r]);
+    }
   }
 
   // Sends the batch in one transaction; throws when any part fails.
@@ -464,10 +621,9 @@ class SqlBatch {
   bool in_transaction_ = false;
   bool inserted_ = false;
   std::vector<std::string> statements_;
+  BatchValues kept_;  // with the bulk loader: the rows' values
   // AddBulkRow's buffers, kept from row to row.
-  std::string piece_;
-  std::string scratch_;
-  std::vector<std::pair<std::size_t, std::size_t>> spans_;
+  std::vector<std::string> texts_;
   std::vector<BatchValue> values_;
 };
 
@@ -488,26 +644,33 @@ bool CopyRowsToSybase(CopyRun& run, const std::string& table,
   // batch instead of at line 274.
   std::optional<SqlBatch> batch;
   if (run.context().batch != nullptr) batch.emplace(run, *run.context().batch, table, insert_head);
-  std::vector<std::size_t> value_starts;
   for (std::int64_t r = 0; r <= last; ++r) {
     run.Step(214, [&] { ui.DoEvents(); });
     ShowRowProgress(run, r, last, 218);
-    run.Step(220, [&] { run.sql().assign(insert_head); });
-    const int fields = run.Eval<int>(222, [&] { return records.FieldCount(); }, 0);
-    value_starts.clear();
+    run.Step(220, [&] {
+      if (run.direct != nullptr) {
+        run.direct->StartRow();
+      } else {
+        run.sql().assign(insert_head);
+      }
+    });
+    const int fields = run.Eval<int>(
+        222, [&] { return records.FieldCount(); }, 0);
     for (int j = 0; j < fields; ++j) {
       run.column = j;
       run.Step(224, [&ui] { ui.DoEvents(); });
-      if (batch) value_starts.push_back(run.sql().size());
       // A column whose definition failed is written as text.
       auto position = static_cast<std::size_t>(j);
       SqlColumnType type = position < types.size() ? types[position] : SqlColumnType::kText;
       AppendSqlValueSteps(run, type, table_has_numeric);
     }
-    run.Step(264, [&] { DropLast(&run.sql(), 2); });
-    run.Step(266, [&] { run.sql() += ')'; });
+    // Kept values need no closing: BatchValues closes each rebuilt INSERT.
+    if (run.direct == nullptr) {
+      run.Step(264, [&] { DropLast(&run.sql(), 2); });
+      run.Step(266, [&] { run.sql() += ')'; });
+    }
     if (batch) {
-      batch->AddRow(value_starts);
+      batch->AddRow();
     } else if (run.Step(274, [&] { run.sybase().Execute(run.statement()); })) {
       inserted = true;
     }
