@@ -8,6 +8,7 @@
 #include "foxpro/dbc/dbc_format.h"
 #include "foxpro/dbf/dbf_format.h"
 #include "foxpro/fpt/fpt_format.h"
+#include "foxpro/util/local_time.h"
 
 namespace foxpro::dbc {
 namespace {
@@ -283,9 +284,7 @@ std::string ContainerFile::EncodeRow(std::int32_t object_id, const NewObject& ob
 }
 
 Status ContainerFile::WriteCount(std::uint32_t count) {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = LocalNow();
   char head[7];
   head[0] = static_cast<char>(local.tm_year % 100);
   head[1] = static_cast<char>(local.tm_mon + 1);

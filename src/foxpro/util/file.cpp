@@ -1,0 +1,14 @@
+// The parts of the file interface that do not depend on the system.
+#include "foxpro/util/file.h"
+
+namespace foxpro {
+
+Status ReadString(File* file, std::uint64_t offset, std::size_t max_bytes, std::string* out) {
+  out->resize(max_bytes);
+  std::size_t got = 0;
+  Status status = file->ReadAt(offset, max_bytes, out->data(), &got);
+  out->resize(got);
+  return status;
+}
+
+}  // namespace foxpro
