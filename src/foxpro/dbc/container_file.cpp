@@ -43,7 +43,7 @@ std::string BaseName(const std::string& file) {
 }  // namespace
 
 void SplitPath(const std::string& path, std::string* folder, std::string* file) {
-  std::size_t slash = path.rfind('/');
+  std::size_t slash = LastPathSeparator(path);
   if (slash == std::string::npos) {
     folder->clear();
     *file = path;

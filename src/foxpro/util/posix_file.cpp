@@ -141,6 +141,8 @@ class PosixFileSystem : public FileSystem {
 
 }  // namespace
 
+bool IsPathSeparator(char c) { return c == '/'; }
+
 FileSystem* DefaultFileSystem() {
   static PosixFileSystem* fs = new PosixFileSystem();
   return fs;

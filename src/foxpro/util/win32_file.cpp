@@ -206,6 +206,8 @@ class Win32FileSystem : public FileSystem {
 
 }  // namespace
 
+bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+
 FileSystem* DefaultFileSystem() {
   static Win32FileSystem* fs = new Win32FileSystem();
   return fs;
