@@ -1,10 +1,12 @@
 // The command-line tools' system pieces on Windows.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
+#include <windows.h>
+// After windows.h, which it needs:
+#include <shellapi.h>
+
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
-#include <windows.h>
 
 #include <atomic>
 #include <cstdio>
