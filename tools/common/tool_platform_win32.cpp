@@ -2,11 +2,11 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
-// After windows.h, which it needs:
-#include <shellapi.h>
 
+// After windows.h, which it needs:
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <cstdio>

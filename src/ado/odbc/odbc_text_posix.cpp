@@ -12,8 +12,8 @@ namespace {
 
 bool IsUtf8Locale() {
   const char* codeset = nl_langinfo(CODESET);
-  return codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 ||
-                                std::strcmp(codeset, "utf8") == 0);
+  return codeset != nullptr &&
+         (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The real file system (posix_file.cpp or win32_file.cpp, whichever this
 // system builds) against the promises of file.h, in a temporary folder; and
 // the path separators of this system.
+#include "foxpro/util/file.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include <system_error>
 #include <vector>
 
-#include "foxpro/util/file.h"
 #include "foxpro/util/local_time.h"
 #include "foxpro/util/test_support.h"
 
@@ -94,8 +95,8 @@ TEST(PathSeparators, SplitWhereThisSystemDoes) {
   };
   constexpr std::size_t npos = std::string_view::npos;
   const Case cases[] = {
-      {"orders.dbf", npos, npos},     {"/data/orders.dbf", 5, 5}, {"C:\\data\\orders.dbf", npos, 7},
-      {"C:\\data/orders.dbf", 7, 7},  {"a\\b", npos, 1},          {"", npos, npos},
+      {"orders.dbf", npos, npos},    {"/data/orders.dbf", 5, 5}, {"C:\\data\\orders.dbf", npos, 7},
+      {"C:\\data/orders.dbf", 7, 7}, {"a\\b", npos, 1},          {"", npos, npos},
   };
   EXPECT_TRUE(IsPathSeparator('/'));
   for (const Case& c : cases) {
