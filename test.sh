@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds a normal and a sanitizer configuration,
 # starts throwaway PostgreSQL and MariaDB servers with private ODBC files
-# (scripts/test-env.sh), and runs every test in both configurations. Prints
+# (scripts/test-env.sh), and runs every test in both configurations, then the
+# Windows build's tests under Wine (scripts/test-windows.sh). Prints
 # each runner's summary and a last line "N passed, N failed"; exits non-zero
 # on any failure.
 set -euo pipefail
@@ -72,6 +73,23 @@ EOF
   total_failed=$((total_failed + failed))
   total_skipped=$((total_skipped + skipped))
 done
+
+# Windows: the tools and unit tests cross-built with mingw-w64 and run under
+# Wine, compared with this build (scripts/test-windows.sh). A machine where
+# Wine cannot be installed fails here.
+echo "=== windows (Wine)"
+windows_log="$QUILLOMAR_TEST_DIR/windows.log"
+if ./scripts/test-windows.sh build/release 2>&1 | tee "$windows_log"; then :; else status=1; fi
+if read -r _ w_passed _ w_failed _ < <(grep -E '^windows: [0-9]+ passed, [0-9]+ failed$' \
+                                       "$windows_log" | tail -1); then
+  summaries+=("windows: $w_passed passed, $w_failed failed")
+  total_passed=$((total_passed + w_passed))
+  total_failed=$((total_failed + w_failed))
+else
+  summaries+=("windows: FAILED before its summary (see above)")
+  total_failed=$((total_failed + 1))
+  status=1
+fi
 
 # Fuzzing: each libFuzzer target for a bounded time; a finding fails the run.
 echo "=== fuzzers"

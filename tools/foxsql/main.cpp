@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "shell.h"
+#include "tool_platform.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  toolplatform::PrepareStandardStreams();
+  const std::vector<std::string> args = toolplatform::Utf8Arguments(argc, argv);
   return foxsql::RunShell(args, std::cin, std::cout, std::cerr);
 }

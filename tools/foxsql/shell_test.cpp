@@ -1,14 +1,15 @@
 // foxsql as a user runs it: arguments, standard input, CSV output, exit
 // statuses.
-#include "shell.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "foxpro/util/test_support.h"
+#include "shell.h"
 
 namespace foxsql {
 namespace {
@@ -18,9 +19,8 @@ namespace fs = std::filesystem;
 class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/foxsql_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    folder_ = foxpro::test_support::MakeTempFolder("foxsql_");
+    ASSERT_FALSE(folder_.empty());
   }
   void TearDown() override { fs::remove_all(folder_); }
 

@@ -1,26 +1,10 @@
 #include "console.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
 namespace copytool {
 namespace {
-
-volatile std::sig_atomic_t g_interrupt = 0;
-
-extern "C" void OnInterrupt(int) {
-  if (g_interrupt != 0) {
-    // A second Ctrl-C: the user does not want to wait for the row boundary.
-    std::signal(SIGINT, SIG_DFL);
-    std::raise(SIGINT);
-    return;
-  }
-  g_interrupt = 1;
-}
 
 constexpr int kBarWidth = 24;
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
@@ -61,19 +45,6 @@ std::string RowsOf(std::int64_t sent, std::int64_t total) {
 }
 
 }  // namespace
-
-void InstallInterruptHandler() {
-  struct sigaction action = {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  // Calls in progress (a driver reading its socket) carry on; the flag is
-  // looked at between rows.
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
-}
-
-bool InterruptRequested() { return g_interrupt != 0; }
-void RequestInterrupt() { g_interrupt = 1; }
 
 std::string WithNewlines(const std::string& text) {
   std::string out;
@@ -235,11 +206,10 @@ bool AskOnTerminal(const std::string& question, bool* interrupted) {
         *interrupted = true;
         return false;
       }
-      pollfd fd = {STDIN_FILENO, POLLIN, 0};
-      if (poll(&fd, 1, 200) <= 0) continue;
       char c = 0;
-      const ssize_t n = read(STDIN_FILENO, &c, 1);
-      if (n <= 0) {
+      const toolplatform::ReadOutcome got = toolplatform::ReadStdinByte(200, &c);
+      if (got == toolplatform::ReadOutcome::kNothingYet) continue;
+      if (got == toolplatform::ReadOutcome::kEnd) {
         ended = true;
         break;
       }
@@ -250,6 +220,11 @@ bool AskOnTerminal(const std::string& question, bool* interrupted) {
     if (answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes") return true;
     if (answer == "n" || answer == "N" || answer == "no" || answer == "No") return false;
     if (ended) {
+      // Ctrl-C can end the read itself before its flag is seen.
+      if (InterruptRequested()) {
+        *interrupted = true;
+        return false;
+      }
       std::fprintf(stderr, "\n");
       return false;
     }

@@ -14,17 +14,16 @@
 
 #include "options.h"
 #include "platform/ui/ui.h"
+#include "tool_platform.h"
 #include "transfer/transfer.h"
 
 namespace copytool {
 
-// Installs a SIGINT handler that only sets a flag; a second Ctrl-C while the
-// first is pending ends the program at once.
-void InstallInterruptHandler();
-// True once Ctrl-C was pressed (or RequestInterrupt called).
-bool InterruptRequested();
-// Sets the flag as Ctrl-C does (tests).
-void RequestInterrupt();
+// Ctrl-C: a handler that only sets a flag, looked at between rows
+// (tool_platform.h).
+using toolplatform::InstallInterruptHandler;
+using toolplatform::InterruptRequested;
+using toolplatform::RequestInterrupt;
 
 // `text` with CR LF and lone CR turned into "\n".
 std::string WithNewlines(const std::string& text);

@@ -1,7 +1,5 @@
 // quillomar-copy: the table window's copies from the command line (see
 // --help).
-#include <unistd.h>
-
 #include <iostream>
 #include <string>
 #include <vector>
@@ -12,10 +10,13 @@
 #include "console.h"
 #include "copy_command.h"
 #include "options.h"
+#include "tool_platform.h"
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  const copytool::ParseResult parsed = copytool::ParseArguments(args, isatty(STDIN_FILENO) != 0);
+  toolplatform::PrepareStandardStreams();
+  const std::vector<std::string> args = toolplatform::Utf8Arguments(argc, argv);
+  const copytool::ParseResult parsed =
+      copytool::ParseArguments(args, toolplatform::StdinIsTerminal());
   if (parsed.kind == copytool::ParseResult::Kind::kHelp) {
     std::cout << copytool::UsageText();
     return copytool::kExitOk;
@@ -29,6 +30,6 @@ int main(int argc, char** argv) {
   ado::odbc::RegisterOdbcProvider();
   ado::foxpro::RegisterFoxproProvider();
   copytool::RunEnvironment environment;
-  environment.stderr_is_terminal = isatty(STDERR_FILENO) != 0;
+  environment.stderr_is_terminal = toolplatform::StderrIsTerminal();
   return copytool::RunCopy(parsed.options, std::cerr, environment);
 }

@@ -167,6 +167,16 @@ ParseResult ParseArguments(const std::vector<std::string>& args, bool on_termina
   return result;
 }
 
+// Where libpq is built in (not on Windows), batches to PostgreSQL go
+// through COPY; elsewhere every batch is multi-row INSERTs.
+#ifdef QUILLOMAR_HAVE_PG_BULK
+constexpr char kBulkNote[] =
+    "(on PostgreSQL through COPY, elsewhere as multi-row INSERTs)\n";
+#else
+constexpr char kBulkNote[] =
+    "(as multi-row INSERTs on every data source: no COPY in this build)\n";
+#endif
+
 std::string UsageText() {
   return "usage: quillomar-copy (--dbc FILE | --folder DIR) --dsn NAME (--to-sql | --to-foxpro)\n"
          "                      [--overwrite ask|yes|no] [--mode rows|batch] [--batch N]\n"
@@ -186,6 +196,8 @@ std::string UsageText() {
          "  --mode rows       one INSERT per row, each committed at once\n"
          "  --mode batch      rows grouped into transactions (the default)\n"
          "  --batch N         rows per transaction in batch mode (default 10000)\n"
+         "                    "
+      + std::string(kBulkNote) +
          "  --quiet           no progress lines; reports and a summary per table\n"
          "  TABLE             tables to copy (letter case ignored); without any,\n"
          "                    every table the table window lists on the source side\n"

@@ -3,7 +3,6 @@
 #include "ado/foxpro/foxpro_provider.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -12,6 +11,7 @@
 
 #include "ado/connection.h"
 #include "foxpro/dbf/table.h"
+#include "foxpro/util/test_support.h"
 
 namespace ado::foxpro {
 namespace {
@@ -71,9 +71,8 @@ class ProviderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     RegisterFoxproProvider();
-    char pattern[] = "/tmp/foxpro_provider_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    folder_ = ::foxpro::test_support::MakeTempFolder("foxpro_provider_");
+    ASSERT_FALSE(folder_.empty());
   }
   void TearDown() override { fs::remove_all(folder_); }
 

@@ -4,14 +4,12 @@
 #ifndef QUILLOMAR_ADO_ODBC_ODBC_HANDLES_H_
 #define QUILLOMAR_ADO_ODBC_ODBC_HANDLES_H_
 
-#include <sql.h>
-#include <sqlext.h>
-
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "ado/error.h"
+#include "ado/odbc/odbc_api.h"
 
 namespace ado::odbc {
 

@@ -1,9 +1,5 @@
 #include "ado/odbc/odbc_provider.h"
 
-#include <langinfo.h>
-#include <odbcinst.h>
-
-#include <clocale>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -13,6 +9,7 @@
 #include "ado/odbc/odbc_cursor.h"
 #include "ado/odbc/odbc_dialect.h"
 #include "ado/odbc/odbc_handles.h"
+#include "ado/odbc/odbc_text.h"
 
 namespace ado::odbc {
 namespace {
@@ -20,22 +17,6 @@ namespace {
 constexpr std::string_view kForbiddenCharacters = "[]{}(),;?*=!@\\";
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool IsUtf8Locale() {
-  const char* codeset = nl_langinfo(CODESET);
-  return codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 ||
-                                std::strcmp(codeset, "utf8") == 0);
-}
-
-// The drivers convert text between the database and the narrow calls
-// through the C library's character type: it must be UTF-8, or non-ASCII
-// text is lost. Only LC_CTYPE is changed, so number formats stay as they are.
-void EnsureUtf8CharacterType() {
-  if (IsUtf8Locale()) return;
-  std::setlocale(LC_CTYPE, "");
-  if (IsUtf8Locale()) return;
-  std::setlocale(LC_CTYPE, "C.UTF-8");
-}
 
 // SQLExecDirect and SQLTables take non-const text pointers.
 SQLCHAR* Writable(std::string& text) { return reinterpret_cast<SQLCHAR*>(text.data()); }
@@ -229,7 +210,7 @@ void CheckDataSourceName(std::string_view name) {
 std::unique_ptr<Session> OpenSession(const std::string& connection_string) {
   std::string name = DataSourceNameOf(connection_string);
   CheckDataSourceName(name);
-  EnsureUtf8CharacterType();
+  PrepareUtf8NarrowCalls();
   return std::make_unique<OdbcSession>(name);
 }
 

@@ -1,11 +1,9 @@
 #include "ado/odbc/odbc_types.h"
 
-#include <sql.h>
-#include <sqlext.h>
-#include <sqlucode.h>
-
 #include <limits>
 #include <string>
+
+#include "ado/odbc/odbc_api.h"
 
 namespace ado::odbc {
 namespace {

@@ -123,7 +123,11 @@ Result<std::unique_ptr<Catalog>> OpenFolderCatalog(FileSystem* fs, const std::st
     return Status::NotFound("Invalid path or file name: '" + folder + "' is not a folder.");
   }
   std::string trimmed = folder;
-  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  // Trailing separators go, but not the one of a root ("/", "C:\\").
+  while (trimmed.size() > 1 && IsPathSeparator(trimmed.back()) &&
+         trimmed[trimmed.size() - 2] != ':') {
+    trimmed.pop_back();
+  }
   return std::unique_ptr<Catalog>(new FolderCatalog(fs, trimmed));
 }
 

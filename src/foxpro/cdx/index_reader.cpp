@@ -207,7 +207,8 @@ Status IndexReader::Corrupt(const std::string& what) const {
 Status ReadIndexTags(FileSystem* fs, const std::string& path, std::vector<TagInfo>* tags) {
   Result<std::unique_ptr<File>> file = fs->Open(path, OpenMode::kRead);
   if (!file.ok()) return file.status();
-  std::string name = path.substr(path.find_last_of('/') + 1);
+  const std::size_t slash = LastPathSeparator(path);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   std::unique_ptr<IndexReader> reader;
   FOXPRO_RETURN_IF_ERROR(IndexReader::Open(std::move(*file), name, &reader));
   *tags = reader->tags();

@@ -1,15 +1,13 @@
 #include "foxpro/codepage/codepage.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <unordered_map>
 
 #include "foxpro/codepage/codepage_tables.h"
+#include "foxpro/codepage/multibyte.h"
 
 namespace foxpro {
 namespace {
@@ -118,35 +116,6 @@ std::string DescribeCharacter(char32_t c) {
   return "'" + text + "' (" + code + ")";
 }
 
-// Converts with the system's iconv; false when the input does not convert,
-// with *bad_offset at the first byte that did not (npos when the system has
-// no such conversion).
-bool IconvConvert(const char* to, const char* from, std::string_view in, std::string* out,
-                  std::size_t* bad_offset) {
-  if (bad_offset != nullptr) *bad_offset = std::string_view::npos;
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string buffer(in.size() * 4 + 16, '\0');
-  char* in_ptr = const_cast<char*>(in.data());
-  std::size_t in_left = in.size();
-  char* out_ptr = buffer.data();
-  std::size_t out_left = buffer.size();
-  bool ok = true;
-  while (in_left > 0) {
-    std::size_t done = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
-    if (done == static_cast<std::size_t>(-1)) {
-      ok = false;
-      break;
-    }
-  }
-  if (bad_offset != nullptr) *bad_offset = in.size() - in_left;
-  iconv_close(cd);
-  out->append(buffer.data(), buffer.size() - out_left);
-  return ok;
-}
-
-std::string IconvName(int codepage) { return "CP" + std::to_string(codepage); }
-
 // "byte 7 (0x93 0x20)": the position (from 1) of the bytes at `offset` in
 // `bytes` and the first two of them, for a message about a bad sequence.
 std::string DescribeBadBytes(std::string_view bytes, std::size_t offset) {
@@ -212,14 +181,6 @@ int CodePageForLocale(std::string_view locale_name) {
   return 1252;
 }
 
-int CodePageForEnvironment() {
-  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && value[0] != '\0') return CodePageForLocale(value);
-  }
-  return 1252;
-}
-
 Result<CodePage> CodePage::ForCodePage(int codepage) {
   CodePage page(codepage);
   if (IsDoubleBytePage(codepage)) return page;
@@ -248,9 +209,10 @@ Status CodePage::Decode(std::string_view bytes, std::string* out) const {
     return Status::Ok();
   }
   std::size_t bad = 0;
-  if (IconvConvert("UTF-8", IconvName(number_).c_str(), rest, out, &bad)) return Status::Ok();
+  const multibyte::Outcome outcome = multibyte::Decode(number_, rest, out, &bad);
+  if (outcome == multibyte::Outcome::kOk) return Status::Ok();
   const std::string page = "code page " + std::to_string(number_);
-  if (bad == std::string_view::npos) {
+  if (outcome == multibyte::Outcome::kNoConverter) {
     return Status::NotSupported(page + " cannot be read: the system has no converter for it");
   }
   return Status::Corruption(DescribeBadBytes(bytes, ascii + bad) + " is not a character of " +
@@ -285,7 +247,7 @@ Status CodePage::Encode(std::string_view text, std::string* out) const {
       continue;
     }
     std::string_view one = text.substr(start, pos - start);
-    if (!IconvConvert(IconvName(number_).c_str(), "UTF-8", one, out, nullptr)) {
+    if (!multibyte::EncodeCharacter(number_, one, out)) {
       return Status::InvalidArgument(DescribeCharacter(c) + " cannot be stored in code page " +
                                      std::to_string(number_));
     }

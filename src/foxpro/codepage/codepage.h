@@ -22,13 +22,19 @@ std::uint8_t MarkFromCodePage(int codepage);
 // dBase tables (type byte not 0x30-0x32), else 1252.
 int TableCodePage(std::uint8_t type_byte, std::uint8_t mark);
 
-// The Windows code page of a language from the locale variables (LC_ALL,
-// LC_CTYPE, LANG, first one set): ru -> 1251, pl -> 1250, ... , else 1252.
+// The Windows code page of a language from a POSIX locale name
+// ("ru_RU.UTF-8" -> 1251, "pl" -> 1250, ...), else 1252.
 int CodePageForLocale(std::string_view locale_name);
+
+// The code page new tables get: on POSIX systems CodePageForLocale of the
+// first locale variable set (LC_ALL, LC_CTYPE, LANG), else 1252; on Windows
+// the system's ANSI code page (GetACP), or the user's language's default
+// ANSI page where the ANSI page is UTF-8.
 int CodePageForEnvironment();
 
 // Converts between one code page and UTF-8. Single-byte pages use built-in
-// tables; 932/936/949/950 use the system's iconv. Cheap to copy.
+// tables; 932/936/949/950 use the system's converter (multibyte.h). Cheap to
+// copy.
 class CodePage {
  public:
   // The converter for `codepage`; NotSupported for a page the engine lacks.

@@ -8,6 +8,7 @@
 #include "foxpro/dbc/dbc_format.h"
 #include "foxpro/dbf/dbf_format.h"
 #include "foxpro/fpt/fpt_format.h"
+#include "foxpro/util/local_time.h"
 
 namespace foxpro::dbc {
 namespace {
@@ -42,7 +43,7 @@ std::string BaseName(const std::string& file) {
 }  // namespace
 
 void SplitPath(const std::string& path, std::string* folder, std::string* file) {
-  std::size_t slash = path.rfind('/');
+  std::size_t slash = LastPathSeparator(path);
   if (slash == std::string::npos) {
     folder->clear();
     *file = path;
@@ -283,9 +284,7 @@ std::string ContainerFile::EncodeRow(std::int32_t object_id, const NewObject& ob
 }
 
 Status ContainerFile::WriteCount(std::uint32_t count) {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = LocalNow();
   char head[7];
   head[0] = static_cast<char>(local.tm_year % 100);
   head[1] = static_cast<char>(local.tm_mon + 1);

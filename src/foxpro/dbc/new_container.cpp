@@ -8,6 +8,7 @@
 #include "foxpro/dbc/dcx.h"
 #include "foxpro/dbf/dbf_format.h"
 #include "foxpro/fpt/fpt_format.h"
+#include "foxpro/util/local_time.h"
 
 namespace foxpro::dbc {
 namespace {
@@ -39,9 +40,7 @@ std::string ContainerHeader(std::uint8_t codepage_mark) {
   std::size_t header_length =
       dbf::kHeaderSize + std::size(kColumns) * dbf::kDescriptorSize + 1 + dbf::kBacklinkSize;
   std::string h(header_length, '\0');
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = LocalNow();
   h[dbf::kTypeOffset] = static_cast<char>(dbf::kTypeVfp);
   h[dbf::kYearOffset] = static_cast<char>(local.tm_year % 100);
   h[dbf::kMonthOffset] = static_cast<char>(local.tm_mon + 1);

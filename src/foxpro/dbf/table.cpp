@@ -54,7 +54,7 @@ std::string MemoExtension(std::uint8_t type_byte, const std::string& table_name)
 }  // namespace
 
 void SplitPath(const std::string& path, std::string* folder, std::string* name) {
-  std::size_t slash = path.rfind('/');
+  std::size_t slash = LastPathSeparator(path);
   if (slash == std::string::npos) {
     folder->clear();
     *name = path;

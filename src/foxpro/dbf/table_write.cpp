@@ -8,6 +8,7 @@
 #include "foxpro/dbf/table.h"
 #include "foxpro/dbf/table_internal.h"
 #include "foxpro/fpt/fpt_format.h"
+#include "foxpro/util/local_time.h"
 
 namespace foxpro {
 namespace {
@@ -20,9 +21,7 @@ void PutLittleEndian16(std::uint16_t v, char* p) {
 }
 
 Date Today() {
-  std::time_t now = std::time(nullptr);
-  std::tm parts{};
-  localtime_r(&now, &parts);
+  const std::tm parts = LocalNow();
   return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday};
 }
 

@@ -4,7 +4,6 @@
 #include "foxpro/sql/database.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 
 #include "foxpro/codepage/codepage.h"
 #include "foxpro/dbf/dbf_format.h"
+#include "foxpro/util/test_support.h"
 
 namespace foxpro::sql {
 namespace {
@@ -22,9 +22,8 @@ namespace fs = std::filesystem;
 class DatabaseTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/foxpro_db_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = test_support::MakeTempFolder("foxpro_db_");
+    ASSERT_FALSE(root_.empty());
     folder_ = root_ + "/data";
     fs::create_directory(folder_);
     DatabaseOptions options;
@@ -33,7 +32,11 @@ class DatabaseTest : public ::testing::Test {
     ASSERT_TRUE(db.ok()) << db.status().ToString();
     db_ = std::move(*db);
   }
-  void TearDown() override { fs::remove_all(root_); }
+  void TearDown() override {
+    db_.reset();  // Windows removes no folder while files in it are open
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
 
   void Run(const std::string& sql) {
     Status status = db_->Execute(sql);
@@ -62,7 +65,7 @@ class DatabaseTest : public ::testing::Test {
   std::vector<std::string> Files() {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder_))
-      names.push_back(entry.path().filename());
+      names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }

@@ -75,6 +75,13 @@ class FileSystem {
 // The process's real file system (POSIX calls). Never null; lives forever.
 FileSystem* DefaultFileSystem();
 
+// True for a character that separates folders in a path on this system: '/'
+// on every system, and '\\' too on Windows.
+bool IsPathSeparator(char c);
+
+// The position of the last separator (IsPathSeparator) in `path`, or npos.
+std::size_t LastPathSeparator(std::string_view path);
+
 // Reads a whole file region of at most `max_bytes` from `offset`; shorter at
 // the end of the file.
 Status ReadString(File* file, std::uint64_t offset, std::size_t max_bytes, std::string* out);

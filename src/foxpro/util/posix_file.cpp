@@ -1,4 +1,6 @@
-// The real file system behind FileSystem: pread/pwrite on file descriptors.
+// The real file system behind FileSystem on POSIX systems: pread/pwrite on
+// file descriptors. win32_file.cpp is the Windows counterpart; the build
+// picks one.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -139,17 +141,11 @@ class PosixFileSystem : public FileSystem {
 
 }  // namespace
 
+bool IsPathSeparator(char c) { return c == '/'; }
+
 FileSystem* DefaultFileSystem() {
   static PosixFileSystem* fs = new PosixFileSystem();
   return fs;
-}
-
-Status ReadString(File* file, std::uint64_t offset, std::size_t max_bytes, std::string* out) {
-  out->resize(max_bytes);
-  std::size_t got = 0;
-  Status status = file->ReadAt(offset, max_bytes, out->data(), &got);
-  out->resize(got);
-  return status;
 }
 
 }  // namespace foxpro
