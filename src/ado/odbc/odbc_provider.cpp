@@ -10,13 +10,13 @@
 #include "ado/odbc/odbc_dialect.h"
 #include "ado/odbc/odbc_handles.h"
 #include "ado/odbc/odbc_text.h"
+#include "text/ascii.h"
 
 namespace ado::odbc {
 namespace {
 
 constexpr std::string_view kForbiddenCharacters = "[]{}(),;?*=!@\\";
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // SQLExecDirect and SQLTables take non-const text pointers.
 SQLCHAR* Writable(std::string& text) { return reinterpret_cast<SQLCHAR*>(text.data()); }
@@ -42,7 +42,7 @@ bool IsPostgresDriver(SQLHDBC dbc) {
     return false;
   }
   std::string driver(reinterpret_cast<const char*>(name));
-  for (char& c : driver) c = LowerAscii(c);
+  for (char& c : driver) c = ascii::Lower(c);
   return driver.rfind("psqlodbc", 0) == 0;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ado/odbc/odbc_api.h"
+#include "text/ascii.h"
 
 namespace ado::odbc {
 namespace {
@@ -18,16 +19,6 @@ std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-    if (x != y) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -135,8 +126,8 @@ Value NonDecimalNumericValue(std::string_view text) {
   std::string_view t = TrimBlanks(text);
   bool negative = !t.empty() && t.front() == '-';
   if (!t.empty() && (t.front() == '-' || t.front() == '+')) t.remove_prefix(1);
-  if (EqualsIgnoringCase(t, "nan")) return Value::Double(std::numeric_limits<double>::quiet_NaN());
-  if (EqualsIgnoringCase(t, "infinity") || EqualsIgnoringCase(t, "inf")) {
+  if (ascii::EqualsIgnoringCase(t, "nan")) return Value::Double(std::numeric_limits<double>::quiet_NaN());
+  if (ascii::EqualsIgnoringCase(t, "infinity") || ascii::EqualsIgnoringCase(t, "inf")) {
     double inf = std::numeric_limits<double>::infinity();
     return Value::Double(negative ? -inf : inf);
   }

@@ -8,6 +8,7 @@
 
 #include "foxpro/codepage/codepage_tables.h"
 #include "foxpro/codepage/multibyte.h"
+#include "text/utf8.h"
 
 namespace foxpro {
 namespace {
@@ -64,24 +65,6 @@ const std::unordered_map<char32_t, unsigned char>& ReverseMap(int codepage, cons
   return it->second;
 }
 
-void AppendUtf8(char32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 // Reads one UTF-8 character at text[*pos], advancing *pos. False when the
 // bytes are not well-formed UTF-8.
 bool NextUtf8(std::string_view text, std::size_t* pos, char32_t* c) {
@@ -110,7 +93,7 @@ bool NextUtf8(std::string_view text, std::size_t* pos, char32_t* c) {
 
 std::string DescribeCharacter(char32_t c) {
   std::string text;
-  AppendUtf8(c, &text);
+  utf8::Append(c, &text);
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
   return "'" + text + "' (" + code + ")";
@@ -203,7 +186,7 @@ Status CodePage::Decode(std::string_view bytes, std::string* out) const {
       if (byte < 0x80) {
         out->push_back(ch);
       } else {
-        AppendUtf8(to_unicode_[byte - 0x80], out);
+        utf8::Append(to_unicode_[byte - 0x80], out);
       }
     }
     return Status::Ok();

@@ -9,22 +9,13 @@
 #include "foxpro/dbf/dbf_format.h"
 #include "foxpro/fpt/fpt_format.h"
 #include "foxpro/util/local_time.h"
+#include "text/ascii.h"
 
 namespace foxpro::dbc {
 namespace {
 
 // Larger blocks than FoxPro ever uses are read, but not written to.
 constexpr std::uint32_t kMaxWritableBlockSize = 65536;
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 std::string TrimPadding(const char* p, std::size_t n) {
   while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0')) --n;
@@ -61,7 +52,7 @@ std::string FindInFolder(FileSystem* fs, const std::string& folder, const std::s
   std::sort(entries.begin(), entries.end(),
             [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
   for (const DirectoryEntry& e : entries) {
-    if (!e.is_directory && SameIgnoringCase(e.name, name)) return e.name;
+    if (!e.is_directory && ascii::EqualsIgnoringCase(e.name, name)) return e.name;
   }
   return std::string();
 }
@@ -120,7 +111,7 @@ Status ContainerFile::ReadHeader() {
     field_types_.emplace_back(name, type);
     field_columns_.push_back(column);
     auto bind = [&](const char* wanted, char wanted_type, bool fixed4, Column* slot) {
-      if (SameIgnoringCase(name, wanted) && type == wanted_type && (!fixed4 || width == 4)) {
+      if (ascii::EqualsIgnoringCase(name, wanted) && type == wanted_type && (!fixed4 || width == 4)) {
         *slot = column;
       }
     };
