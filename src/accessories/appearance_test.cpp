@@ -231,7 +231,7 @@ TEST_F(AppearanceTest, ShippedHandCursorKeepsItsHotSpot) {
   ASSERT_GT(bytes.size(), 22);
   WriteFile(dir_.filePath("HAND-M.CUR"), bytes);
   LoadHandCursor(&window_, dir_.filePath("HAND-M.CUR").toStdString());
-  ASSERT_TRUE(HasHandCursor(&window_));
+  ASSERT_TRUE(ui::HasCustomPointerImage(&window_));
   SetPointerShape(&window_, ui::kCustomPointer);
   EXPECT_EQ(window_.cursor().shape(), Qt::BitmapCursor);
   EXPECT_EQ(window_.cursor().hotSpot(),
@@ -256,7 +256,7 @@ TEST_F(AppearanceTest, BrokenCursorFilesAreRefusedAndChangeNothing) {
     const QString path = dir_.filePath("broken.cur");
     WriteFile(path, bytes);
     EXPECT_THROW(LoadHandCursor(&window_, path.toStdString()), std::runtime_error);
-    EXPECT_FALSE(HasHandCursor(&window_));
+    EXPECT_FALSE(ui::HasCustomPointerImage(&window_));
   }
   EXPECT_THROW(LoadHandCursor(&window_, dir_.filePath("missing.cur").toStdString()),
                std::runtime_error);

@@ -91,7 +91,6 @@ void LoadHandCursor(QWidget* window, const std::string& path) {
   ui::SetCustomPointerImage(window, CursorFromFile(path));
 }
 
-bool HasHandCursor(const QWidget* window) { return ui::HasCustomPointerImage(window); }
 
 void SetPointerShape(QWidget* window, int shape) {
   if (shape != kBusyShape && shape != kHandShape) shape = kDefaultShape;

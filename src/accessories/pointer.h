@@ -18,9 +18,6 @@ namespace accessories {
 // an image Qt can read; the window's custom image is then left as it was.
 void LoadHandCursor(QWidget* window, const std::string& path);
 
-// True once LoadHandCursor succeeded for `window`.
-bool HasHandCursor(const QWidget* window);
-
 // Sets the window's pointer shape (0, 11 or 99) and the matching cursor:
 // 0 the default arrow, 11 Qt::WaitCursor, 99 the loaded hand image or,
 // without one, Qt::PointingHandCursor. Other values count as 0.

@@ -363,7 +363,7 @@ TEST_F(FoxproDeleteTest, DropsTablesOfTheContainerNamedAtTheClick) {
   EXPECT_EQ(Names(List1()), (std::vector<std::string>{"Orders"}));
   // The container no longer lists them.
   VectorTableList after;
-  db::ListFoxproTables(after, db::FoxproConnectionString(fields_), nullptr);
+  db::ListFoxproTables(after, fields_, nullptr);
   for (const auto& name : after.Names()) {
     EXPECT_NE(name == "Region" || name == "region" || name == "Shippers" || name == "shippers",
               true)

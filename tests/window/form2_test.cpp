@@ -22,6 +22,7 @@
 #include "app/trap.h"
 #include "db/new_connection.h"
 #include "form2_fixture.h"
+#include "platform/ui/pointer_shape.h"
 
 namespace windows::testing {
 namespace {
@@ -417,7 +418,7 @@ TEST_F(Form2Test, HandPointerComesFromTheCursorFileBesideTheProgram) {
   const QString cursor = program_dir_.filePath("HAND-M.CUR");
   // No file: nothing loaded, nothing reported beyond the FoxPro list.
   form().Form_Load();
-  EXPECT_FALSE(accessories::HasHandCursor(&form()));
+  EXPECT_FALSE(ui::HasCustomPointerImage(&form()));
   EXPECT_EQ(ReportLines(), (std::vector<int>{118, 120}));
 
   // A file that is not a cursor: report for 108, the load goes on.
@@ -429,7 +430,7 @@ TEST_F(Form2Test, HandPointerComesFromTheCursorFileBesideTheProgram) {
   }
   form().Form_Load();
   EXPECT_EQ(ReportLines(), (std::vector<int>{108, 118, 120}));
-  EXPECT_FALSE(accessories::HasHandCursor(&form()));
+  EXPECT_FALSE(ui::HasCustomPointerImage(&form()));
 
   // The shipped cursor.
   ui_.Clear();
@@ -437,7 +438,7 @@ TEST_F(Form2Test, HandPointerComesFromTheCursorFileBesideTheProgram) {
   ASSERT_TRUE(QFile::copy(QString(QUILLOMAR_SOURCE_DIR) + "/src/accessories/HAND-M.CUR", cursor));
   form().Form_Load();
   EXPECT_EQ(ReportLines(), (std::vector<int>{118, 120}));
-  EXPECT_TRUE(accessories::HasHandCursor(&form()));
+  EXPECT_TRUE(ui::HasCustomPointerImage(&form()));
 }
 
 void MoveOver(QWidget* widget) {

@@ -124,7 +124,7 @@ bool MakeSelectionCurrent(NameList& source) {
 
 // Both lists as the table window fills them. Failures throw.
 void ListBothSides(NameList& foxpro, NameList& sql, const db::ConnectionFields& fields) {
-  db::ListFoxproTables(foxpro, db::FoxproConnectionString(fields), nullptr);
+  db::ListFoxproTables(foxpro, fields, nullptr);
   db::ListSybaseTables(sql, fields, nullptr);
 }
 
