@@ -32,14 +32,7 @@ class HandlerTest : public ::testing::Test {
   }
 
   // "at line N" of every report, in order.
-  std::vector<int> ReportLines() const {
-    std::vector<int> lines;
-    for (const ui::UiCall& b : ui_.MessagesTitled("Application Error")) {
-      auto at = b.text.find("at line ");
-      lines.push_back(at == std::string::npos ? -1 : std::stoi(b.text.substr(at + 8)));
-    }
-    return lines;
-  }
+  std::vector<int> ReportLines() const { return testing::ReportLines(ui_); }
   // The statement after "sql: " of every report.
   std::vector<std::string> ReportStatements() const {
     std::vector<std::string> statements;

@@ -83,14 +83,7 @@ class MaintenanceTest : public ::testing::Test {
     handler(context);
   }
   // "at line N" of every report, in order.
-  std::vector<int> ReportLines() const {
-    std::vector<int> lines;
-    for (const ui::UiCall& b : ui_.MessagesTitled("Application Error")) {
-      auto at = b.text.find("at line ");
-      lines.push_back(at == std::string::npos ? -1 : std::stoi(b.text.substr(at + 8)));
-    }
-    return lines;
-  }
+  std::vector<int> ReportLines() const { return testing::ReportLines(ui_); }
   // Every input box as "prompt|title|default", in order.
   Strings Prompts() const {
     Strings prompts;

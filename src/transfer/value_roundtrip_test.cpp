@@ -11,6 +11,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@
 #include "ado/value.h"
 #include "tests/support/data_sources.h"
 #include "transfer/testing/transfer_fixture.h"
+#ifdef QUILLOMAR_TEST_HAVE_PG_BULK
+#include "transfer/bulk/pg_loader.h"
+#endif
 
 namespace transfer {
 namespace {
@@ -107,6 +111,7 @@ class RoundTripTest : public testing::TransferFixture,
     list1_.Select(table);
     list2_ = testing::VectorTableList();
     TableWindowContext context = Context();
+    context.batch = batch_;
     SendFoxproToSybase(context);
   }
   // Copies `table` from the SQL side into a new folder "back".
@@ -119,6 +124,11 @@ class RoundTripTest : public testing::TransferFixture,
     TableWindowContext context = Context();
     SendSybaseToFoxpro(context);
   }
+  void CheckFoxproValuesComeBack();
+  void CheckNumbersUnderADecimalComma();
+
+  BatchOptions* batch_ = nullptr;  // null: rows mode, as the window copies
+
   std::string ReportsText() const {
     std::string text;
     for (const auto& report : Reports()) text += report.text + "\n----\n";
@@ -133,7 +143,7 @@ class RoundTripTest : public testing::TransferFixture,
 
 // A FoxPro table holding every awkward value goes to SQL and comes back with
 // every value's text unchanged; binary values travel as "0x" text.
-TEST_P(RoundTripTest, FoxproValuesComeBackAsTheyLeft) {
+void RoundTripTest::CheckFoxproValuesComeBack() {
   const std::string table = UniqueName("values");
   Fox("CREATE TABLE \"" + table + "\"(\"id\" I,\"v\" V(60) NULL,\"m\" M NULL,\"c\" C(24) NULL," +
       "\"y\" Y NULL,\"i\" I NULL,\"l\" L NULL,\"w\" W NULL,\"q\" Q(8) NULL,\"n\" N(14,4) NULL," +
@@ -246,7 +256,7 @@ TEST_P(RoundTripTest, SqlBinaryColumnsArriveByteForByte) {
 
 // Under a German locale (decimal comma) numbers keep their "." both ways:
 // REAL, DOUBLE and NUMERIC columns into memos, FoxPro numbers into SQL.
-TEST_P(RoundTripTest, NumbersKeepTheirPointUnderADecimalComma) {
+void RoundTripTest::CheckNumbersUnderADecimalComma() {
   const std::string locales = test_support::EnvOrEmpty("QUILLOMAR_LOCPATH");
   if (locales.empty()) GTEST_SKIP() << "QUILLOMAR_LOCPATH is not set (run ./test.sh)";
   ::setenv("LOCPATH", locales.c_str(), 1);
@@ -277,7 +287,40 @@ TEST_P(RoundTripTest, NumbersKeepTheirPointUnderADecimalComma) {
   EXPECT_EQ(rows[0][4], "3");
 }
 
+TEST_P(RoundTripTest, FoxproValuesComeBackAsTheyLeft) { CheckFoxproValuesComeBack(); }
+TEST_P(RoundTripTest, NumbersKeepTheirPointUnderADecimalComma) {
+  CheckNumbersUnderADecimalComma();
+}
+
+// The same values through batch mode: transactions of four rows, as
+// multi-row INSERTs, or through COPY on PostgreSQL where the bulk path is
+// built.
+class BatchRoundTripTest : public RoundTripTest {
+ protected:
+  void SetUp() override {
+    RoundTripTest::SetUp();
+    if (IsSkipped()) return;
+    options_.rows = 4;
+#ifdef QUILLOMAR_TEST_HAVE_PG_BULK
+    loader_ = bulk::MakePgBulkLoader(dsn_, nullptr);
+    options_.bulk = loader_.get();
+#endif
+    batch_ = &options_;
+  }
+  BatchOptions options_;
+#ifdef QUILLOMAR_TEST_HAVE_PG_BULK
+  std::unique_ptr<BulkLoader> loader_;
+#endif
+};
+
+TEST_P(BatchRoundTripTest, FoxproValuesComeBackAsTheyLeft) { CheckFoxproValuesComeBack(); }
+TEST_P(BatchRoundTripTest, NumbersKeepTheirPointUnderADecimalComma) {
+  CheckNumbersUnderADecimalComma();
+}
+
 INSTANTIATE_TEST_SUITE_P(DataSources, RoundTripTest, ::testing::ValuesIn(kDataSources),
+                         test_support::DataSourceName);
+INSTANTIATE_TEST_SUITE_P(DataSources, BatchRoundTripTest, ::testing::ValuesIn(kDataSources),
                          test_support::DataSourceName);
 
 }  // namespace

@@ -6,10 +6,22 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/scripted_ui.h"
 #include "transfer/testing/vector_table_list.h"
 #include "transfer/transfer.h"
 
 namespace transfer::testing {
+
+// "at line N" of every error report `ui` showed, in order (-1 for a report
+// without a line).
+inline std::vector<int> ReportLines(const ui::ScriptedUi& ui) {
+  std::vector<int> lines;
+  for (const ui::UiCall& b : ui.MessagesTitled("Application Error")) {
+    auto at = b.text.find("at line ");
+    lines.push_back(at == std::string::npos ? -1 : std::stoi(b.text.substr(at + 8)));
+  }
+  return lines;
+}
 
 class RecordingProgress : public ProgressBar {
  public:
